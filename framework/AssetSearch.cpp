@@ -1,0 +1,84 @@
+#include "framework/AssetSearch.h"
+
+#include <fstream>
+#include <system_error>
+
+#include "platform/system/Console.h"
+#include "platform/system/ExecutablePath.h"
+#include "platform/system/FatalError.h"
+
+namespace {
+
+[[noreturn]] void reportAmbiguousAsset(const std::string& relativeName, const std::vector<std::string>& candidates) {
+    // The first line has no line end: the explanation follows right after the closing quote.
+    consoleText("Ambiguous asset file path: '" + relativeName + "'");
+    consoleLine("Found this path at multiple locations. Don't know which one shall be used. Candidates are:");
+    for (const std::string& candidate : candidates) {
+        consoleLine("  - " + candidate);
+    }
+    consoleLine("Remove all duplicates to fix this!");
+    fatalExit();
+}
+
+std::string findAssetOrDie(const std::string& name, const char* message) {
+    std::string path = resolveAssetPath(name);
+    if (path.empty()) {
+        fatalError(message + name);
+    }
+    return path;
+}
+
+}  // namespace
+
+bool fileExists(const std::string& path) {
+    std::error_code error;
+    // Opening a directory for reading succeeds on Linux, so it has to be ruled out first.
+    if (std::filesystem::is_directory(path, error)) {
+        return false;
+    }
+    std::ifstream stream(path, std::ios::in);
+    return stream.good();
+}
+
+std::string searchAssetPath(std::filesystem::path directory, const std::string& relativeName,
+                            std::vector<std::string>& candidates) {
+    // A trailing separator would make the parent the same directory again and count its
+    // copy twice.
+    if (!directory.has_filename() && directory.has_relative_path()) {
+        directory = directory.parent_path();
+    }
+
+    const std::string joined = (directory / relativeName).string();
+    if (fileExists(joined)) {
+        candidates.push_back(joined);
+    }
+
+    const bool isSourceRoot = fileExists((directory / "CMakeLists.txt").string());
+    if (!isSourceRoot) {
+        const std::filesystem::path parent = directory.parent_path();
+        if (parent != directory && !parent.empty()) {
+            return searchAssetPath(parent, relativeName, candidates);
+        }
+    }
+
+    if (candidates.empty()) {
+        return std::string();
+    }
+    if (candidates.size() == 1) {
+        return candidates.front();
+    }
+    reportAmbiguousAsset(relativeName, candidates);
+}
+
+std::string resolveAssetPath(const std::string& relativeName) {
+    std::string executable;
+    if (!readExecutablePath(executable)) {
+        fatalError("Error retrieving executable path on Windows!");
+    }
+    std::vector<std::string> candidates;
+    return searchAssetPath(std::filesystem::path(executable).parent_path(), relativeName, candidates);
+}
+
+std::string findShaderFile(const std::string& name) { return findAssetOrDie(name, "Could not find shader file: "); }
+
+std::string findTextureFile(const std::string& name) { return findAssetOrDie(name, "Could not find texture file: "); }

@@ -1,0 +1,78 @@
+#include "game/GameContext.h"
+
+#include "game/Camera.h"
+#include "game/GameState.h"
+#include "game/Player.h"
+#include "game/Settings.h"
+#include "game/SoundManager.h"
+#include "platform/gl/GL.h"
+#include "renderer/Blur.h"
+#include "renderer/EnvironmentMap.h"
+#include "renderer/LensFlare.h"
+#include "renderer/ModelPasses.h"
+#include "renderer/PlayerModel.h"
+#include "renderer/Skybox.h"
+#include "renderer/TextRenderer.h"
+
+namespace {
+
+// Two triangles over the whole window; (0, 0) at the lower left so a framebuffer copy is upright.
+const float fullScreenQuad[24] = {
+    -1.0f, 1.0f,  0.0f, 1.0f,  //
+    -1.0f, -1.0f, 0.0f, 0.0f,  //
+    1.0f,  -1.0f, 1.0f, 0.0f,  //
+    -1.0f, 1.0f,  0.0f, 1.0f,  //
+    1.0f,  -1.0f, 1.0f, 0.0f,  //
+    1.0f,  1.0f,  1.0f, 1.0f,
+};
+
+}  // namespace
+
+GameContext::GameContext()
+    : player(Player::getInstance()),
+      camera(Camera::getInstance()),
+      gameState(GameState::getInstance()),
+      fadeTimings(FadeTimings::getInstance()),
+      soundManager(SoundManager::getInstance()),
+      environmentMap(EnvironmentMap::getInstance()),
+      overlay(Overlay::getInstance()),
+      playerModel(PlayerModel::getInstance()),
+      artifacts(&Artifacts::getInstance()),
+      skybox(Skybox::getInstance()),
+      textRenderer(TextRenderer::getInstance()),
+      lensFlare(LensFlare::getInstance()),
+      blur(Blur::getInstance()) {
+    glGenTextures(1, &pauseSnapshot);
+    glBindTexture(GL_TEXTURE_2D, pauseSnapshot);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, currentWidth, currentHeight, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    glGenVertexArrays(1, &quadVao);
+    glGenBuffers(1, &quadVbo);
+    glBindVertexArray(quadVao);
+    glBindBuffer(GL_ARRAY_BUFFER, quadVbo);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(fullScreenQuad), fullScreenQuad, GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float), nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float), reinterpret_cast<void*>(2 * sizeof(float)));
+}
+
+GameContext::~GameContext() {
+    // Released at shutdown while the context still existed; nothing here may call OpenGL.
+}
+
+void GameContext::release() {
+    bgImage.release();
+    muteImage.release();
+    textureShader.reset();
+    sceneTextureShader.reset();
+    textShader.reset();
+    guiShader.reset();
+    if (quadVbo) glDeleteBuffers(1, &quadVbo);
+    if (quadVao) glDeleteVertexArrays(1, &quadVao);
+    if (pauseSnapshot) glDeleteTextures(1, &pauseSnapshot);
+    quadVbo = quadVao = pauseSnapshot = 0;
+}

@@ -1,0 +1,357 @@
+#include "game/GameLoop.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include <GLFW/glfw3.h>
+#include <glm/geometric.hpp>
+
+#include "framework/Shader.h"
+#include "game/Camera.h"
+#include "game/GameContext.h"
+#include "game/GameState.h"
+#include "game/GlobalState.h"
+#include "game/PhysicsWorld.h"
+#include "game/Player.h"
+#include "game/Screens.h"
+#include "game/Settings.h"
+#include "game/SoundManager.h"
+#include "platform/gl/GL.h"
+#include "platform/system/Clock.h"
+#include "renderer/Blur.h"
+#include "renderer/EnvironmentMap.h"
+#include "renderer/FramePass.h"
+#include "renderer/LensFlare.h"
+#include "renderer/LevelMeshes.h"
+#include "renderer/ModelPasses.h"
+#include "renderer/ParticleSystem.h"
+#include "renderer/PlayerModel.h"
+#include "renderer/Skybox.h"
+
+namespace {
+
+// The fixed step, as the single-precision value the game has always used.
+constexpr double fixedStep = static_cast<double>(1.0f / 60.0f);
+
+// Sleeps through most of the wait and spins only for the last stretch, so the pacing stays exact
+// without holding a core busy between frames.
+void waitForFrameGate(double deadline) {
+    constexpr double spinWindow = 0.002;
+    for (;;) {
+        const double remaining = deadline - clockSeconds();
+        if (remaining <= 0.0) {
+            return;
+        }
+        if (remaining > spinWindow) {
+            std::this_thread::sleep_for(std::chrono::duration<double>(remaining - spinWindow));
+        } else {
+            std::this_thread::yield();
+        }
+    }
+}
+
+void drawBothParticleSystems(GameContext& context) {
+    if (context.fireParticles) context.fireParticles->updateAndDraw(blendFactor);
+    if (context.smokeParticles) context.smokeParticles->updateAndDraw(blendFactor);
+}
+
+// The pause sound fade: 0.5 s from 0 to 1 entering the pause, from 1 to 0 leaving it.
+void applyPauseSoundFade(GameContext& context) {
+    if (!fadeIn && !fadeOut) {
+        return;
+    }
+    double t = clockSeconds() - context.gameState->fadeStart;
+    if (t != 0.0) {
+        t = static_cast<double>(static_cast<float>(2.0 * t));
+    }
+    if (fadeOut) {
+        t = 1.0 - t;
+    }
+    if (t >= 1.0) {
+        t = 1.0;
+        fadeIn = fadeOut = false;
+    } else if (t <= 0.0) {
+        t = 0.0;
+        fadeIn = fadeOut = false;
+    }
+    SoundManager* sound = context.soundManager;
+    if (!sound) {
+        return;
+    }
+    sound->pauseFade = static_cast<float>(t);
+    sound->applyPauseEffect(sound->sounds[SoundManager::Bgm]);
+    sound->applyPauseEffect(sound->sounds[SoundManager::Fire]);
+    sound->applyPauseEffect(sound->sounds[SoundManager::BattleAmbience]);
+    sound->applyPauseEffect(sound->sounds[SoundManager::InfoPoint]);
+}
+
+// The game frame without its GUI, drawn once before the pause snapshot is taken.
+void drawCleanFrameBeforePause(GameContext& context) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_MULTISAMPLE);
+    setLightUniforms(*context.textureShader, gammaVector);
+    drawLevelMeshes(context.textureShader);
+    renderArtifacts(*context.artifacts);
+    renderPlayer(*context.playerModel);
+    renderReflectiveCube(*context.skybox, envCubemapTexture);
+    renderSkybox(*context.skybox, 1.0f - blendFactor);
+    drawSunMesh(context.textureShader);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    drawBothParticleSystems(context);
+    updateTick = false;
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_MULTISAMPLE);
+    updateSunScreenPosition();
+    context.lensFlare->render(blendFactor);
+    glfwSwapBuffers(context.gameWindow);
+    pauseRequested = false;
+}
+
+void drawPausePicture(GameContext& context) {
+    GameState& state = *context.gameState;
+    if (!clockPaused) {
+        if (!pauseSnapshotTaken) {
+            glBindTexture(GL_TEXTURE_2D, context.pauseSnapshot);
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+            glReadBuffer(GL_BACK);
+            glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, currentWidth, currentHeight, 0);
+            glBindTexture(GL_TEXTURE_2D, 0);
+            pauseSnapshotTaken = true;
+            context.pauseSnapshot = context.blur->apply(context.pauseSnapshot);
+            fadeIn = true;
+        }
+        state.pauseStart = state.fadeStart = clockSeconds();
+        clockPaused = true;
+        return;
+    }
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_MULTISAMPLE);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    context.sceneTextureShader->use();
+    glBindTexture(GL_TEXTURE_2D, context.pauseSnapshot);
+    glBindVertexArray(context.quadVao);
+    glDrawArrays(GL_TRIANGLES, 0, 6);
+    glBindVertexArray(0);
+    glUseProgram(0);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    context.overlay->pause.draw(1.0f);
+}
+
+// Time bookkeeping shared by updateGame and the particle warm-up.
+void measureFrameTime(GameState& state) {
+    const double now = clockSeconds();
+    state.delta = now - state.lastTime;
+    state.lastTime = now;
+    state.frameCount += 1;
+    const float tickSeconds = static_cast<float>(clockTickMs()) * 0.001f;
+    const double s = static_cast<double>(tickSeconds);
+    state.fpsWindowNow = s;
+    if (s - state.fpsWindowStart > 1.0) {
+        state.fps = state.frameCount;
+        state.frameCount = 0;
+        state.fpsWindowStart = s;
+    }
+}
+
+void runParticleWarmup(GameContext& context) {
+    GameState& state = *context.gameState;
+    while (state.warmupActive) {
+        state.particleDt = 0.2;
+        drawBothParticleSystems(context);
+        measureFrameTime(state);
+        if (state.warmupCountdown > 0) {
+            state.warmupCountdown -= 1;
+            if (state.warmupCountdown == 0) {
+                state.warmupActive = false;
+            }
+        } else {
+            state.warmupActive = false;
+        }
+    }
+}
+
+// The steps that run on the frame in which the intro cleared introActive, and on every frame of
+// an end screen.
+void endIntroState(GameContext& context) {
+    PlayerModel& model = *context.playerModel;
+    model.resetToIdle();
+    introEnding = true;
+    for (int i = 0; i < 100; ++i) {
+        glfwPollEvents();
+    }
+    context.gameState->elapsed = 0.0;
+    context.gameState->startTimer();
+}
+
+void updateClock(GameState& state) {
+    if (gameOver) {
+        return;
+    }
+    state.now = clockCalendarNow();
+    state.elapsed = static_cast<double>(state.now - state.startTime);
+}
+
+}  // namespace
+
+float fallFadeForHeight(float y) {
+    if (y > -11.4f) {
+        return 0.0f;
+    }
+    if (y > -24.0f) {
+        // At exactly -11.4 the single-precision formula lands a hair below 0.
+        return std::max(0.0f, ((y + 5.0f) + 6.4f) / ((-24.0f + 6.4f) + 5.0f));
+    }
+    return 1.0f;
+}
+
+float fallOverlayFadeForHeight(float y) {
+    const FadeTimings& fades = *FadeTimings::getInstance();
+    if (y > fades.fallOverlayTop) {
+        return 0.0f;
+    }
+    if (y > fades.fallOverlayBottom) {
+        return (y - fades.fallOverlayTop) / (fades.fallOverlayBottom - fades.fallOverlayTop);
+    }
+    return 1.0f;
+}
+
+float escapeFadeForTicks(int c) {
+    if (c <= 90) {
+        return 0.0f;
+    }
+    if (c < 290) {
+        return static_cast<float>(c - 90) / 200.0f;
+    }
+    return 1.0f;
+}
+
+float blendFactorForDistance(float d) {
+    if (d <= 3.0f) {
+        return 1.0f;
+    }
+    if (d >= 10.0f) {
+        return 0.0f;
+    }
+    const float t = (d - 3.0f) / 7.0f;
+    return 1.0f - (3.0f - 2.0f * t) * t * t;
+}
+
+void updateGame(GameContext& context) {
+    GameState& state = *context.gameState;
+    Player& player = *context.player;
+    updateTick = false;
+    measureFrameTime(state);
+
+    state.accumulator += state.delta;
+    state.framesSinceStep += 1;
+    if (state.accumulator >= fixedStep) {
+        updateTick = true;
+        physicsTicked = true;
+        state.particleDt = clockSeconds() - state.lastStepTime;
+        state.lastStepTime = clockSeconds();
+        state.accumulator -= fixedStep;
+    }
+
+    if (updateTick) {
+        if (state.statusTicks < 440) state.statusTicks += 1;
+        if (state.textTicks < 1850) state.textTicks += 1;
+        if (state.jumpTicks < 1000000) state.jumpTicks += 1;
+        checkGameRules();
+        if (!gameOver) {
+            player.update(static_cast<float>(static_cast<double>(state.framesSinceStep) * state.delta));
+            if (!gameOver) {
+                context.camera->update(context.gameWindow);
+            }
+        }
+        stepPhysics();
+        state.framesSinceStep = 0;
+    }
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const float y = player.position.y;
+    fallFade = fallFadeForHeight(y);
+    fallOverlayFade = fallOverlayFadeForHeight(y);
+    context.fadeTimings->update();
+    escapeFade = escapeFadeForTicks(state.endScreenTicks);
+    blendFactor = blendFactorForDistance(glm::length(player.position));
+    dirL.color = blendFactor * glm::vec3(0.298f, 0.631f, 0.843f) + (1.0f - blendFactor) * defaultLightColor;
+    if (state.elapsed > state.timeLimit - 11.0 && !lostByTime) {
+        clockTicking = true;
+    }
+    if (SoundManager* sound = context.soundManager) {
+        sound->update(y);
+        if (sound->engine) {
+            sound->engine->setSoundVolume(muted ? 0.0f : sound->masterVolume);
+        }
+    }
+}
+
+bool runFramePass(GameContext& context) {
+    GameState& state = *context.gameState;
+
+    // Frame gate.
+    state.frameDelta = clockSeconds() - state.lastFrame;
+    if (state.frameDelta < state.frameInterval) {
+        waitForFrameGate(state.lastFrame + state.frameInterval);
+        return false;
+    }
+    if (lowRefreshMonitor) {
+        updateTick = true;
+    }
+    state.lastFrame = clockSeconds();
+
+    applyPauseSoundFade(context);
+
+    if (restartRequested) {
+        restartRequested = false;
+        state.resumeAfterPause(context);
+        resetGame();
+    }
+
+    if (pauseRequested) {
+        drawCleanFrameBeforePause(context);
+    } else if (paused) {
+        drawPausePicture(context);
+    } else {
+        pauseSnapshotTaken = false;
+        state.resumeAfterPause(context);
+
+        runParticleWarmup(context);
+
+        updateGame(context);
+        if (physicsTicked) {
+            glEnable(GL_DEPTH_TEST);
+            glEnable(GL_MULTISAMPLE);
+            renderEnvironmentMap(*context.environmentMap, context.textureShader, gammaVector);
+            envCubemapTexture = context.environmentMap->cubeMap.id;
+            physicsTicked = false;
+        }
+
+        const bool closing = glfwWindowShouldClose(context.gameWindow);
+        if ((gameOver || introActive) && !closing) {
+            glDisable(GL_DEPTH_TEST);
+            glDisable(GL_MULTISAMPLE);
+            drawBothParticleSystems(context);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            if (gameOver) {
+                renderEndScreen(context);
+            } else {
+                renderIntroScreen(context);
+            }
+            if (!introActive) {
+                endIntroState(context);
+            }
+        } else {
+            renderFrame(context);
+        }
+        updateClock(state);
+    }
+
+    glfwSwapBuffers(context.gameWindow);
+    glfwPollEvents();
+    return true;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The frame loop's body: one pass per call, paced by the frame gate, and the per-frame update
+// that advances the game by at most one fixed step of 1/60 s.
+struct GameContext;
+class ParticleSystem;
+
+// One pass of the frame loop (gate, pause fade, restart, pause picture, screens or game frame,
+// swap and poll). Returns false when the gate held the pass back (nothing was drawn).
+bool runFramePass(GameContext& context);
+
+// Measures time, runs at most one fixed step (rules, player, camera, physics) and recomputes
+// the per-frame values the renderer and the sound read.
+void updateGame(GameContext& context);
+
+// The per-frame values of updateGame, split out for tests: the fades from the player's height,
+// blendFactor from its distance to the origin, the light colour from blendFactor.
+float fallFadeForHeight(float y);
+float fallOverlayFadeForHeight(float y);
+float escapeFadeForTicks(int endScreenTicks);
+float blendFactorForDistance(float d);

@@ -1,0 +1,153 @@
+#include "game/INIReader.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+#include <ini.h>
+
+#include "framework/AssetSearch.h"
+
+namespace {
+
+// inih's line reader for an open file; a function of exactly ini_reader's type, so the
+// parser never calls fgets through a pointer of another type.
+char* readFileLine(char* buffer, int size, void* stream) {
+    return std::fgets(buffer, size, static_cast<std::FILE*>(stream));
+}
+
+// Settings text in memory, handed to inih line by line with fgets' contract.
+struct TextStream {
+    const char* next;
+    const char* end;
+};
+
+char* readTextLine(char* buffer, int size, void* stream) {
+    auto* text = static_cast<TextStream*>(stream);
+    if (size <= 0 || text->next == text->end) {
+        return nullptr;
+    }
+    int count = 0;
+    while (count < size - 1 && text->next != text->end) {
+        const char c = *text->next++;
+        buffer[count++] = c;
+        if (c == '\n') {
+            break;
+        }
+    }
+    buffer[count] = '\0';
+    return buffer;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+INIReader::INIReader(std::string filename) {
+    const std::string resolved = resolveAssetPath(filename);
+    parseFile(filename, resolved);
+}
+
+INIReader::INIReader(std::string filename, const std::string& resolvedPath) {
+    parseFile(filename, resolvedPath);
+}
+
+INIReader INIReader::fromText(const std::string& text) {
+    INIReader reader;
+    TextStream stream{text.data(), text.data() + text.size()};
+    reader.error = ini_parse_stream(readTextLine, &stream, ValueHandler, &reader);
+    return reader;
+}
+
+void INIReader::parseFile(const std::string& filename, const std::string& resolvedPath) {
+    error = -1;
+    if (!resolvedPath.empty()) {
+        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(resolvedPath.c_str(), "r"));
+        if (file) {
+            error = ini_parse_stream(readFileLine, file.get(), ValueHandler, this);
+        }
+    }
+    if (error < 0) {
+        std::cout << "ERROR: Failed to load '" << filename << "'. Using default values instead."
+                  << std::endl;
+    }
+}
+
+std::string INIReader::Get(const std::string& section, const std::string& name,
+                           const std::string& defaultValue) const {
+    const auto found = values.find(MakeKey(section, name));
+    return found == values.end() ? defaultValue : found->second;
+}
+
+int INIReader::GetInteger(const std::string& section, const std::string& name,
+                          int defaultValue) const {
+    const std::string text = Get(section, name, "");
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    const long number = std::strtol(begin, &end, 0);
+    if (end == begin) {
+        return defaultValue;
+    }
+    // A long is wider than the int the settings are kept in: keep the sign, stop at the edge.
+    if (number > INT_MAX) {
+        return INT_MAX;
+    }
+    if (number < INT_MIN) {
+        return INT_MIN;
+    }
+    return static_cast<int>(number);
+}
+
+double INIReader::GetReal(const std::string& section, const std::string& name,
+                          double defaultValue) const {
+    const std::string text = Get(section, name, "");
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    const double number = std::strtod(begin, &end);
+    return end == begin ? defaultValue : number;
+}
+
+bool INIReader::GetBoolean(const std::string& section, const std::string& name,
+                           bool defaultValue) const {
+    std::string text = Get(section, name, "");
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (text == "true" || text == "yes" || text == "on" || text == "1") {
+        return true;
+    }
+    if (text == "false" || text == "no" || text == "off" || text == "0") {
+        return false;
+    }
+    return defaultValue;
+}
+
+std::string INIReader::MakeKey(const std::string& section, const std::string& name) {
+    std::string key = section + "=" + name;
+    // Through unsigned char: bytes above 127 in a settings file must not reach tolower
+    // as negative values.
+    for (char& c : key) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return key;
+}
+
+int INIReader::ValueHandler(void* user, const char* section, const char* name, const char* value) {
+    // inih hands over no name only when told to report bare section headers; there is
+    // nothing to store then.
+    if (user == nullptr || name == nullptr) {
+        return 1;
+    }
+    auto* reader = static_cast<INIReader*>(user);
+    std::string& stored = reader->values[MakeKey(section ? section : "", name)];
+    if (!stored.empty()) {
+        stored += '\n';
+    }
+    stored += value ? value : "";
+    return 1;
+}

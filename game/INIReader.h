@@ -1,0 +1,53 @@
+#pragma once
+// The settings reader: inih's parser core underneath, lookups by section and name without
+// regard to letter case, numbers read like strtol / strtod.
+#include <map>
+#include <string>
+
+class INIReader {
+public:
+    // Finds the file with the upward asset search. A file found nowhere or that cannot be
+    // opened prints one line naming `filename` and leaves every lookup at its default.
+    explicit INIReader(std::string filename);
+
+    // The same with the search already done: `resolvedPath` is where the file lies, or ""
+    // when it was found nowhere. `filename` is the name the failure line reports.
+    INIReader(std::string filename, const std::string& resolvedPath);
+
+    // Parses settings text held in memory, exactly as a file of that content. Prints nothing.
+    static INIReader fromText(const std::string& text);
+
+    // 0: read without a malformed line; > 0: line number of the first malformed line
+    // (parsing went on to the end); -1: the file was not found or did not open.
+    int ParseError() const { return error; }
+
+    // The stored value, or `defaultValue` when the key is absent. A key present with an
+    // empty value gives "".
+    std::string Get(const std::string& section, const std::string& name,
+                    const std::string& defaultValue) const;
+
+    // strtol with base 0 (decimal, 0x hexadecimal, leading 0 octal); trailing text is
+    // ignored; nothing parsed gives the default. Results beyond the int range are clamped.
+    int GetInteger(const std::string& section, const std::string& name, int defaultValue) const;
+
+    // strtod; nothing parsed gives the default.
+    double GetReal(const std::string& section, const std::string& name, double defaultValue) const;
+
+    // true/yes/on/1 and false/no/off/0 in any letter case; any other text gives the default.
+    bool GetBoolean(const std::string& section, const std::string& name, bool defaultValue) const;
+
+    // lower-case(section + "=" + name)
+    static std::string MakeKey(const std::string& section, const std::string& name);
+
+    // The parser's callback for each name/value pair; `user` is the reader. A name seen again
+    // appends its value after a line feed. Always returns 1, so it never fails the parse.
+    static int ValueHandler(void* user, const char* section, const char* name, const char* value);
+
+private:
+    INIReader() = default;
+
+    void parseFile(const std::string& filename, const std::string& resolvedPath);
+
+    int error = 0;
+    std::map<std::string, std::string> values;
+};

@@ -1,0 +1,696 @@
+#include "platform/audio/OpenAlSoundEngine.h"
+
+#include "platform/audio/OggDecoder.h"
+
+#include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/efx.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <iostream>
+#include <vector>
+
+namespace audio {
+
+namespace detail {
+
+using Clock = std::chrono::steady_clock;
+
+std::atomic<int> liveSounds{0};
+
+class SoundImpl;
+
+float clampFinite(float value, float lo, float hi, float fallback) {
+    if (!std::isfinite(value))
+        return fallback;
+    return std::min(hi, std::max(lo, value));
+}
+
+class SourceImpl final : public SoundSource {
+public:
+    SourceImpl(std::string name, double length, ALuint buffer)
+        : name_(std::move(name)), length_(length), buffer_(buffer) {}
+
+    const std::string& getName() const override { return name_; }
+    void setDefaultVolume(float volume) override {
+        defaultVolume_ = clampFinite(volume, 0.0f, 1.0f, defaultVolume_);
+    }
+    float getDefaultVolume() const override { return defaultVolume_; }
+    float getPlayLength() const override { return float(length_); }
+
+    double length() const { return length_; }
+    ALuint buffer() const { return buffer_; }
+    void forgetBuffer() { buffer_ = 0; }
+    bool removed = false;
+
+private:
+    std::string name_;
+    double length_;    // seconds at speed 1; 0 for a file that could not be read
+    ALuint buffer_;    // 0 when silent (no device or no audio)
+    float defaultVolume_ = 1.0f;
+};
+
+// Everything one engine owns. Sounds keep it alive through a shared pointer, so a handle
+// may outlive the engine object; once released, the core only answers "finished".
+struct Core {
+    ALCdevice* device = nullptr;
+    ALCcontext* context = nullptr;
+    bool efx = false;
+    int maxSends = 0;
+    bool released = false;
+    float masterVolume = 1.0f;
+    std::string deviceName;
+
+    std::vector<ALuint> freeSources;
+    int sourcesCreated = 0;
+    int slotsAlive = 0;
+
+    std::vector<std::shared_ptr<SourceImpl>> sources;
+    std::vector<std::shared_ptr<SoundImpl>> active;
+
+    // Effect slots of ended sounds, kept until their echo has died away.
+    struct Retired {
+        ALuint slot;
+        ALuint effect;
+        Clock::time_point until;
+    };
+    std::vector<Retired> retired;
+    void retire(ALuint slot, ALuint effect, double seconds);
+    void deleteRetired(bool all);
+
+    bool live() const { return !released && context != nullptr; }
+
+    // Several engines may exist in one process (tests); AL calls go to the current context.
+    bool makeCurrent() {
+        if (!live())
+            return false;
+        if (alcGetCurrentContext() != context)
+            alcMakeContextCurrent(context);
+        return true;
+    }
+
+    ALuint acquireSource();
+    void giveBackSource(ALuint source);
+    void collect();
+    void shutdown();
+};
+
+class SoundImpl final : public Sound, public SoundEffectControl {
+public:
+    SoundImpl(std::shared_ptr<Core> core, std::shared_ptr<SourceImpl> source, bool looped,
+              bool effects)
+        : core_(std::move(core)), source_(std::move(source)), looped_(looped),
+          effectsEnabled_(effects), volume_(source_->getDefaultVolume()),
+          lastTick_(Clock::now()) {
+        ++liveSounds;
+    }
+
+    ~SoundImpl() override {
+        finish();
+        --liveSounds;
+    }
+
+    // Binds an OpenAL source (0 = run on time alone) and starts unless paused.
+    void start(ALuint alSource, bool paused) {
+        alSource_ = alSource;
+        paused_ = paused;
+        lastTick_ = Clock::now();
+        if (alSource_ != 0) {
+            alSourcei(alSource_, AL_BUFFER, ALint(source_->buffer()));
+            alSourcei(alSource_, AL_SOURCE_RELATIVE, AL_TRUE);
+            alSource3f(alSource_, AL_POSITION, 0.0f, 0.0f, 0.0f);
+            alSourcef(alSource_, AL_ROLLOFF_FACTOR, 0.0f);
+            alSourcei(alSource_, AL_LOOPING, looped_ ? AL_TRUE : AL_FALSE);
+            alSourcef(alSource_, AL_GAIN, volume_);
+            alSourcef(alSource_, AL_PITCH, speed_);
+            if (!paused_)
+                alSourcePlay(alSource_);
+        }
+        if (!looped_ && source_->length() <= 0.0)
+            finish();   // nothing to hear: a failed file ends at once
+    }
+
+    // --- Sound ---
+    void setVolume(float volume) override {
+        volume_ = clampFinite(volume, 0.0f, 1.0f, volume_);
+        if (alSource_ != 0 && core_->makeCurrent())
+            alSourcef(alSource_, AL_GAIN, volume_);
+    }
+    float getVolume() const override { return volume_; }
+
+    void setIsPaused(bool paused) override {
+        if (finished_ || paused == paused_)
+            return;
+        advance();
+        paused_ = paused;
+        if (alSource_ != 0 && core_->makeCurrent()) {
+            if (paused)
+                alSourcePause(alSource_);
+            else
+                alSourcePlay(alSource_);
+        }
+    }
+
+    void stop() override { finish(); }
+
+    bool setPlaybackSpeed(float speed) override {
+        if (!std::isfinite(speed) || speed < 0.01f || speed > 8.0f)
+            return false;
+        advance();
+        speed_ = speed;
+        if (alSource_ != 0 && core_->makeCurrent())
+            alSourcef(alSource_, AL_PITCH, speed_);
+        return true;
+    }
+    float getPlaybackSpeed() const override { return speed_; }
+    bool isLooped() const override { return looped_; }
+
+    bool isFinished() override {
+        if (finished_)
+            return true;
+        if (core_->released) {
+            finish();
+            return true;
+        }
+        if (alSource_ != 0) {
+            if (!core_->makeCurrent())
+                return true;
+            ALint state = AL_STOPPED;
+            alGetSourcei(alSource_, AL_SOURCE_STATE, &state);
+            if (state == AL_STOPPED)
+                finish();
+        } else {
+            advance();
+            if (!looped_ && position_ >= source_->length())
+                finish();
+        }
+        return finished_;
+    }
+
+    SoundEffectControl* getSoundEffectControl() override {
+        return effectsEnabled_ ? static_cast<SoundEffectControl*>(this) : nullptr;
+    }
+    SoundSource* getSoundSource() const override {
+        return source_->removed ? nullptr : source_.get();
+    }
+
+    // --- SoundEffectControl ---
+    void disableAllEffects() override {
+        echoOn_ = false;
+        eqOn_ = false;
+        if (alSource_ != 0 && core_->makeCurrent()) {
+            route();
+            freeEffects();
+        }
+    }
+
+    bool enableEchoSoundEffect(float wetDryMix, float feedback, float leftDelay, float rightDelay,
+                               int panDelay) override {
+        if (!effectsEnabled_)
+            return false;
+        wet_ = clampFinite(wetDryMix, 0.0f, 100.0f, 50.0f);
+        feedback_ = clampFinite(feedback, 0.0f, 100.0f, 50.0f);
+        leftDelay_ = clampFinite(leftDelay, 1.0f, 2000.0f, 500.0f);
+        rightDelay_ = clampFinite(rightDelay, 1.0f, 2000.0f, 500.0f);
+        panDelay_ = panDelay != 0;
+        echoOn_ = true;
+        if (alSource_ != 0 && core_->efx && core_->makeCurrent()) {
+            if (!ensureEffect(echoEffect_, echoSlot_, AL_EFFECT_ECHO))
+                return false;
+            // EFX echo: a first tap after DELAY (up to 207 ms) and a second one LRDELAY later
+            // (up to 404 ms) that feeds back. The first tap takes the left delay, the second
+            // lands on the right delay where the ranges allow.
+            float first = std::min(leftDelay_ / 1000.0f, AL_ECHO_MAX_DELAY);
+            float second = clampFinite(rightDelay_ / 1000.0f - first, AL_ECHO_MIN_LRDELAY,
+                                       AL_ECHO_MAX_LRDELAY, 0.0f);
+            alEffectf(echoEffect_, AL_ECHO_DELAY, first);
+            alEffectf(echoEffect_, AL_ECHO_LRDELAY, second);
+            alEffectf(echoEffect_, AL_ECHO_DAMPING, 0.0f);
+            alEffectf(echoEffect_, AL_ECHO_FEEDBACK, std::min(feedback_ / 100.0f, 0.99f));
+            alEffectf(echoEffect_, AL_ECHO_SPREAD, panDelay_ ? -1.0f : 0.0f);
+            // A slot copies its effect when attached, so changes need a fresh attach.
+            alAuxiliaryEffectSloti(echoSlot_, AL_EFFECTSLOT_EFFECT, ALint(echoEffect_));
+            route();
+        }
+        return true;
+    }
+    bool isEchoSoundEffectEnabled() const override { return echoOn_; }
+
+    bool enableParamEqSoundEffect(float center, float bandwidth, float gain) override {
+        if (!effectsEnabled_)
+            return false;
+        center_ = clampFinite(center, 80.0f, 16000.0f, 8000.0f);
+        bandwidth_ = clampFinite(bandwidth, 1.0f, 36.0f, 12.0f);
+        gainDb_ = clampFinite(gain, -15.0f, 15.0f, 0.0f);
+        eqOn_ = true;
+        if (alSource_ != 0 && core_->efx && core_->makeCurrent()) {
+            if (!ensureEffect(eqEffect_, eqSlot_, AL_EFFECT_EQUALIZER))
+                return false;
+            float linear = clampFinite(std::pow(10.0f, gainDb_ / 20.0f), AL_EQUALIZER_MIN_MID1_GAIN,
+                                       AL_EQUALIZER_MAX_MID1_GAIN, 1.0f);
+            float octaves = clampFinite(bandwidth_ / 12.0f, AL_EQUALIZER_MIN_MID1_WIDTH,
+                                        AL_EQUALIZER_MAX_MID1_WIDTH, 1.0f);
+            // Flat everywhere except the one band whose range holds the centre.
+            alEffectf(eqEffect_, AL_EQUALIZER_LOW_GAIN, 1.0f);
+            alEffectf(eqEffect_, AL_EQUALIZER_MID1_GAIN, 1.0f);
+            alEffectf(eqEffect_, AL_EQUALIZER_MID2_GAIN, 1.0f);
+            alEffectf(eqEffect_, AL_EQUALIZER_HIGH_GAIN, 1.0f);
+            if (center_ >= AL_EQUALIZER_MIN_MID2_CENTER && center_ <= AL_EQUALIZER_MAX_MID2_CENTER) {
+                alEffectf(eqEffect_, AL_EQUALIZER_MID2_CENTER, center_);
+                alEffectf(eqEffect_, AL_EQUALIZER_MID2_WIDTH, octaves);
+                alEffectf(eqEffect_, AL_EQUALIZER_MID2_GAIN, linear);
+            } else if (center_ >= AL_EQUALIZER_MIN_MID1_CENTER && center_ < AL_EQUALIZER_MIN_MID2_CENTER) {
+                alEffectf(eqEffect_, AL_EQUALIZER_MID1_CENTER, center_);
+                alEffectf(eqEffect_, AL_EQUALIZER_MID1_WIDTH, octaves);
+                alEffectf(eqEffect_, AL_EQUALIZER_MID1_GAIN, linear);
+            } else if (center_ < AL_EQUALIZER_MIN_MID1_CENTER) {
+                alEffectf(eqEffect_, AL_EQUALIZER_LOW_CUTOFF,
+                          std::max(AL_EQUALIZER_MIN_LOW_CUTOFF,
+                                   std::min(center_, AL_EQUALIZER_MAX_LOW_CUTOFF)));
+                alEffectf(eqEffect_, AL_EQUALIZER_LOW_GAIN, linear);
+            } else {
+                alEffectf(eqEffect_, AL_EQUALIZER_HIGH_CUTOFF,
+                          std::max(AL_EQUALIZER_MIN_HIGH_CUTOFF,
+                                   std::min(center_, AL_EQUALIZER_MAX_HIGH_CUTOFF)));
+                alEffectf(eqEffect_, AL_EQUALIZER_HIGH_GAIN, linear);
+            }
+            alAuxiliaryEffectSloti(eqSlot_, AL_EFFECTSLOT_EFFECT, ALint(eqEffect_));
+            route();
+        }
+        return true;
+    }
+    bool isParamEqSoundEffectEnabled() const override { return eqOn_; }
+
+    // --- engine side ---
+    const SourceImpl* source() const { return source_.get(); }
+    bool finished() const { return finished_; }
+
+    // Ends the play and gives every OpenAL object back. Safe to call repeatedly.
+    void finish() {
+        if (finished_)
+            return;
+        finished_ = true;
+        echoOn_ = false;
+        eqOn_ = false;
+        if (alSource_ != 0) {
+            if (core_->makeCurrent()) {
+                alSourceStop(alSource_);
+                freeEffects();
+                core_->giveBackSource(alSource_);
+            }
+            alSource_ = 0;
+        }
+    }
+
+private:
+    // Position at speed 1, for plays without an OpenAL source.
+    void advance() {
+        Clock::time_point now = Clock::now();
+        if (!paused_ && !finished_)
+            position_ += std::chrono::duration<double>(now - lastTick_).count() * double(speed_);
+        lastTick_ = now;
+    }
+
+    bool ensureEffect(ALuint& effect, ALuint& slot, ALint type) {
+        alGetError();
+        if (effect == 0) {
+            alGenEffects(1, &effect);
+            if (alGetError() != AL_NO_ERROR) {
+                effect = 0;
+                return false;
+            }
+            alEffecti(effect, AL_EFFECT_TYPE, type);
+        }
+        if (slot == 0) {
+            alGenAuxiliaryEffectSlots(1, &slot);
+            if (alGetError() != AL_NO_ERROR) {
+                slot = 0;
+                return false;
+            }
+            ++core_->slotsAlive;
+        }
+        return true;
+    }
+
+    // Dry path, equaliser and echo as parallel sends (EFX 1.19 cannot chain slots): with the
+    // equaliser on, the dry path is muted and the equalised copy stands in for it; the echo
+    // takes the wet share of the mix, the rest stays dry.
+    void route() {
+        // Without the sends to carry them, the effects are left out rather than muting the dry path.
+        bool eq = eqOn_ && eqSlot_ != 0 && core_->maxSends >= 1;
+        bool echo = echoOn_ && echoSlot_ != 0 && core_->maxSends >= 2;
+        float wet = echo ? wet_ / 100.0f : 0.0f;
+        float dry = 1.0f - wet;
+        if (eq || dry < 1.0f) {
+            if (dryFilter_ == 0) {
+                alGetError();
+                alGenFilters(1, &dryFilter_);
+                if (alGetError() != AL_NO_ERROR)
+                    dryFilter_ = 0;
+                else
+                    alFilteri(dryFilter_, AL_FILTER_TYPE, AL_FILTER_LOWPASS);
+            }
+            if (dryFilter_ != 0) {
+                alFilterf(dryFilter_, AL_LOWPASS_GAIN, eq ? 0.0f : dry);
+                alFilterf(dryFilter_, AL_LOWPASS_GAINHF, 1.0f);
+                alSourcei(alSource_, AL_DIRECT_FILTER, ALint(dryFilter_));
+            }
+        } else {
+            alSourcei(alSource_, AL_DIRECT_FILTER, AL_FILTER_NULL);
+        }
+        if (core_->maxSends >= 1) {
+            if (eq) {
+                alAuxiliaryEffectSlotf(eqSlot_, AL_EFFECTSLOT_GAIN, dry);
+                alSource3i(alSource_, AL_AUXILIARY_SEND_FILTER, ALint(eqSlot_), 0, AL_FILTER_NULL);
+            } else {
+                alSource3i(alSource_, AL_AUXILIARY_SEND_FILTER, AL_EFFECTSLOT_NULL, 0, AL_FILTER_NULL);
+            }
+        }
+        if (core_->maxSends >= 2) {
+            if (echo) {
+                alAuxiliaryEffectSlotf(echoSlot_, AL_EFFECTSLOT_GAIN, wet);
+                alSource3i(alSource_, AL_AUXILIARY_SEND_FILTER, ALint(echoSlot_), 1, AL_FILTER_NULL);
+            } else {
+                alSource3i(alSource_, AL_AUXILIARY_SEND_FILTER, AL_EFFECTSLOT_NULL, 1, AL_FILTER_NULL);
+            }
+        }
+    }
+
+    // Detaches the sends and hands their slots to the core, which deletes them once the
+    // echo's repeats have faded (a slot goes on sounding after its source has let go).
+    void freeEffects() {
+        if (alSource_ != 0) {
+            alSourcei(alSource_, AL_DIRECT_FILTER, AL_FILTER_NULL);
+            for (int send = 0; send < std::min(core_->maxSends, 2); ++send)
+                alSource3i(alSource_, AL_AUXILIARY_SEND_FILTER, AL_EFFECTSLOT_NULL, send,
+                           AL_FILTER_NULL);
+        }
+        if (echoSlot_ != 0 || echoEffect_ != 0) {
+            // Repeats fall by the feedback each period; keep them until 60 dB down, at most 4 s.
+            double period = (leftDelay_ + rightDelay_) / 2000.0;
+            double fb = std::min(0.99, std::max(0.01, double(feedback_) / 100.0));
+            double tail = std::min(4.0, period * (1.0 + std::log(0.001) / std::log(fb)) + 0.1);
+            core_->retire(echoSlot_, echoEffect_, tail);
+            echoSlot_ = echoEffect_ = 0;
+        }
+        if (eqSlot_ != 0 || eqEffect_ != 0) {
+            core_->retire(eqSlot_, eqEffect_, 0.1);
+            eqSlot_ = eqEffect_ = 0;
+        }
+        if (dryFilter_ != 0) {
+            alDeleteFilters(1, &dryFilter_);
+            dryFilter_ = 0;
+        }
+    }
+
+    std::shared_ptr<Core> core_;
+    std::shared_ptr<SourceImpl> source_;
+    bool looped_;
+    bool effectsEnabled_;
+    float volume_;
+    float speed_ = 1.0f;
+    bool paused_ = false;
+    bool finished_ = false;
+    ALuint alSource_ = 0;
+
+    double position_ = 0.0;           // seconds at speed 1 since the start (no-source plays)
+    Clock::time_point lastTick_;
+
+    bool echoOn_ = false;
+    float wet_ = 50.0f, feedback_ = 50.0f, leftDelay_ = 500.0f, rightDelay_ = 500.0f;
+    bool panDelay_ = false;
+    bool eqOn_ = false;
+    float center_ = 8000.0f, bandwidth_ = 12.0f, gainDb_ = 0.0f;
+    ALuint echoEffect_ = 0, echoSlot_ = 0, eqEffect_ = 0, eqSlot_ = 0, dryFilter_ = 0;
+};
+
+ALuint Core::acquireSource() {
+    if (!makeCurrent())
+        return 0;
+    if (freeSources.empty())
+        collect();
+    if (!freeSources.empty()) {
+        ALuint source = freeSources.back();
+        freeSources.pop_back();
+        return source;
+    }
+    if (sourcesCreated >= OpenAlSoundEngine::kMaxOpenAlSources)
+        return 0;
+    alGetError();
+    ALuint source = 0;
+    alGenSources(1, &source);
+    if (alGetError() != AL_NO_ERROR)
+        return 0;
+    ++sourcesCreated;
+    return source;
+}
+
+void Core::giveBackSource(ALuint source) {
+    // Back to a neutral state so the next play starts clean.
+    alSourceStop(source);
+    alSourcei(source, AL_BUFFER, 0);
+    alSourcei(source, AL_LOOPING, AL_FALSE);
+    alSourcef(source, AL_PITCH, 1.0f);
+    alSourcef(source, AL_GAIN, 1.0f);
+    freeSources.push_back(source);
+}
+
+void Core::collect() {
+    // isFinished gives a source back as soon as it notices the end.
+    auto ended = [](const std::shared_ptr<SoundImpl>& sound) { return sound->isFinished(); };
+    active.erase(std::remove_if(active.begin(), active.end(), ended), active.end());
+    deleteRetired(false);
+}
+
+void Core::retire(ALuint slot, ALuint effect, double seconds) {
+    auto until = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                    std::chrono::duration<double>(seconds));
+    retired.push_back({slot, effect, until});
+}
+
+void Core::deleteRetired(bool all) {
+    if (retired.empty() || !makeCurrent())
+        return;
+    Clock::time_point now = Clock::now();
+    auto done = [&](Retired& r) {
+        if (!all && now < r.until)
+            return false;
+        if (r.slot != 0) {
+            alDeleteAuxiliaryEffectSlots(1, &r.slot);
+            --slotsAlive;
+        }
+        if (r.effect != 0)
+            alDeleteEffects(1, &r.effect);
+        return true;
+    };
+    retired.erase(std::remove_if(retired.begin(), retired.end(), done), retired.end());
+}
+
+void Core::shutdown() {
+    if (released)
+        return;
+    bool current = makeCurrent();
+    std::vector<std::shared_ptr<SoundImpl>> ending;
+    ending.swap(active);
+    for (auto& sound : ending)
+        sound->finish();
+    ending.clear();
+    deleteRetired(true);
+    for (auto& source : sources) {
+        source->removed = true;
+        ALuint buffer = source->buffer();
+        if (buffer != 0 && current)
+            alDeleteBuffers(1, &buffer);
+        source->forgetBuffer();
+    }
+    sources.clear();
+    if (current && !freeSources.empty())
+        alDeleteSources(ALsizei(freeSources.size()), freeSources.data());
+    freeSources.clear();
+    released = true;
+    if (context) {
+        alcMakeContextCurrent(nullptr);
+        alcDestroyContext(context);
+        context = nullptr;
+    }
+    if (device) {
+        // Closing the device stops and joins its mixing thread.
+        alcCloseDevice(device);
+        device = nullptr;
+    }
+}
+
+} // namespace detail
+
+using detail::Core;
+using detail::SoundImpl;
+using detail::SourceImpl;
+
+OpenAlSoundEngine::OpenAlSoundEngine(OutputDriver driver) : core_(std::make_shared<Core>()) {
+    if (driver == OutputDriver::None)
+        return;
+    ALCdevice* device = alcOpenDevice(nullptr);
+    ALCcontext* context = nullptr;
+    if (device) {
+        bool efx = alcIsExtensionPresent(device, "ALC_EXT_EFX") == ALC_TRUE;
+        ALCint attributes[] = {ALC_MAX_AUXILIARY_SENDS, 2, 0};
+        context = alcCreateContext(device, efx ? attributes : nullptr);
+        if (context) {
+            core_->efx = efx;
+            if (efx)
+                alcGetIntegerv(device, ALC_MAX_AUXILIARY_SENDS, 1, &core_->maxSends);
+        } else {
+            alcCloseDevice(device);
+            device = nullptr;
+        }
+    }
+    if (!device) {
+        std::cout << "Sound: no sound device could be opened; the game runs without sound."
+                  << std::endl;
+        return;
+    }
+    core_->device = device;
+    core_->context = context;
+    const ALCchar* name = alcGetString(device, ALC_DEVICE_SPECIFIER);
+    core_->deviceName = name ? name : "";
+    core_->makeCurrent();
+    alListenerf(AL_GAIN, core_->masterVolume);
+}
+
+OpenAlSoundEngine::~OpenAlSoundEngine() { release(); }
+
+void OpenAlSoundEngine::setSoundVolume(float volume) {
+    core_->masterVolume = detail::clampFinite(volume, 0.0f, 1.0f, core_->masterVolume);
+    if (core_->makeCurrent())
+        alListenerf(AL_GAIN, core_->masterVolume);
+}
+
+float OpenAlSoundEngine::getSoundVolume() const { return core_->masterVolume; }
+
+SoundSource* OpenAlSoundEngine::addSoundSourceFromFile(const std::string& path, StreamMode,
+                                                       bool) {
+    if (core_->released)
+        return nullptr;
+    for (auto& source : core_->sources)
+        if (source->getName() == path)
+            return source.get();
+
+    DecodedAudio audio;
+    std::string error;
+    double length = 0.0;
+    ALuint buffer = 0;
+    if (decodeOggFile(path, audio, error)) {
+        length = audio.lengthSeconds();
+        if (core_->makeCurrent()) {
+            alGetError();
+            alGenBuffers(1, &buffer);
+            if (alGetError() == AL_NO_ERROR) {
+                alBufferData(buffer, audio.channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16,
+                             audio.samples.data(),
+                             ALsizei(audio.samples.size() * sizeof(int16_t)), audio.sampleRate);
+                if (alGetError() != AL_NO_ERROR) {
+                    alDeleteBuffers(1, &buffer);
+                    buffer = 0;
+                    length = 0.0;
+                    error = "the sound device refused its data";
+                }
+            } else {
+                buffer = 0;
+                length = 0.0;
+                error = "no sound buffer available";
+            }
+        }
+    }
+    if (!error.empty())
+        std::cout << "Sound: could not load \"" << path << "\" (" << error
+                  << "); it plays silently." << std::endl;
+    core_->sources.push_back(std::make_shared<SourceImpl>(path, length, buffer));
+    return core_->sources.back().get();
+}
+
+void OpenAlSoundEngine::removeSoundSource(SoundSource* source) {
+    auto& sources = core_->sources;
+    auto it = std::find_if(sources.begin(), sources.end(),
+                           [source](const std::shared_ptr<SourceImpl>& s) { return s.get() == source; });
+    if (it == sources.end())
+        return;
+    std::shared_ptr<SourceImpl> doomed = *it;
+    sources.erase(it);
+    // Its plays end first: a buffer still queued on a source cannot be deleted.
+    auto& active = core_->active;
+    for (auto& sound : active)
+        if (sound->source() == doomed.get())
+            sound->finish();
+    active.erase(std::remove_if(active.begin(), active.end(),
+                                [](const std::shared_ptr<SoundImpl>& s) { return s->finished(); }),
+                 active.end());
+    doomed->removed = true;
+    ALuint buffer = doomed->buffer();
+    if (buffer != 0 && core_->makeCurrent())
+        alDeleteBuffers(1, &buffer);
+    doomed->forgetBuffer();
+}
+
+SoundHandle OpenAlSoundEngine::play2D(SoundSource* source, bool playLooped, bool startPaused,
+                                      bool track, bool enableSoundEffects) {
+    auto& sources = core_->sources;
+    auto it = std::find_if(sources.begin(), sources.end(),
+                           [source](const std::shared_ptr<SourceImpl>& s) { return s.get() == source; });
+    std::shared_ptr<SourceImpl> owned;
+    if (it != sources.end()) {
+        owned = *it;
+    } else if (source != nullptr && core_->released) {
+        // After release every source is gone; a caller still holding a handle-worthy play gets
+        // an inert sound so that nothing it relies on turns null.
+        owned = std::make_shared<SourceImpl>(std::string(), 0.0, 0);
+        owned->removed = true;
+    } else {
+        return nullptr;
+    }
+    core_->collect();
+    ALuint alSource = 0;
+    if (owned->buffer() != 0)
+        alSource = core_->acquireSource();
+    auto sound = std::make_shared<SoundImpl>(core_, owned, playLooped, enableSoundEffects);
+    sound->start(alSource, startPaused);
+    if (!sound->finished() && !core_->released)
+        core_->active.push_back(sound);
+    if (track || enableSoundEffects)
+        return sound;
+    return nullptr;
+}
+
+bool OpenAlSoundEngine::isCurrentlyPlaying(SoundSource* source) {
+    if (source == nullptr)
+        return false;
+    core_->collect();
+    for (auto& sound : core_->active)
+        if (sound->source() == source && !sound->finished())
+            return true;
+    return false;
+}
+
+void OpenAlSoundEngine::stopAllSounds() {
+    std::vector<std::shared_ptr<SoundImpl>> ending;
+    ending.swap(core_->active);
+    for (auto& sound : ending)
+        sound->finish();
+}
+
+void OpenAlSoundEngine::release() { core_->shutdown(); }
+
+bool OpenAlSoundEngine::hasDevice() const { return core_->live(); }
+std::string OpenAlSoundEngine::deviceName() const { return core_->deviceName; }
+int OpenAlSoundEngine::openAlSourceCount() const { return core_->sourcesCreated; }
+int OpenAlSoundEngine::activeSoundCount() const { return int(core_->active.size()); }
+int OpenAlSoundEngine::effectSlotCount() const { return core_->slotsAlive; }
+int OpenAlSoundEngine::liveSoundObjects() { return detail::liveSounds.load(); }
+
+std::shared_ptr<SoundEngine> createSoundDevice(OutputDriver driver) {
+    return std::make_shared<OpenAlSoundEngine>(driver);
+}
+
+} // namespace audio

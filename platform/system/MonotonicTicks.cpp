@@ -1,0 +1,11 @@
+#include "platform/system/MonotonicTicks.h"
+
+#include <time.h>
+
+std::uint32_t monotonicTickMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::uint64_t ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                             static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<std::uint32_t>(ms);
+}

@@ -1,0 +1,107 @@
+#include "renderer/FramePass.h"
+
+#include <GLFW/glfw3.h>
+#include <glm/geometric.hpp>
+
+#include "framework/Shader.h"
+#include "game/Camera.h"
+#include "game/GameContext.h"
+#include "game/GameState.h"
+#include "game/GlobalState.h"
+#include "game/Screens.h"
+#include "game/Settings.h"
+#include "game/SoundManager.h"
+#include "platform/gl/GL.h"
+#include "renderer/EnvironmentMap.h"
+#include "renderer/LensFlare.h"
+#include "renderer/LevelMeshes.h"
+#include "renderer/ModelPasses.h"
+#include "renderer/ParticleSystem.h"
+#include "renderer/Skybox.h"
+#include "renderer/TextRenderer.h"
+
+const glm::vec3 defaultLightColor(1.0f, 0.4f, 0.0f);
+DirectionalLight dirL{defaultLightColor, glm::normalize(glm::normalize(glm::vec3(0.0f, -0.05f, -1.0f)))};
+
+void setLightUniforms(Shader& shader, glm::vec3 gammaValue) {
+    const Camera& camera = *Camera::getInstance();
+    shader.use();
+    shader.setUniform("viewProjMatrix", camera.projection * camera.view);
+    shader.setUniform("dirL.color", dirL.color);
+    shader.setUniform("dirL.direction", dirL.direction);
+    shader.setUniform("gamma", gammaValue);
+}
+
+namespace {
+
+// The intro's closing fade over the first game frames.
+void drawIntroEnding(GameContext& context) {
+    const FadeTimings& fades = *context.fadeTimings;
+    GameState& state = *context.gameState;
+    context.fadeTimings->update();
+    bool finished;
+    if (introDone) {
+        finished = state.textTicks >= fades.shortFadeOutEnd;
+        if (!finished) {
+            renderLoadingOverlay(*context.overlay);
+        }
+    } else {
+        finished = state.textTicks >= fades.titleFadeOutEnd;
+        if (!finished) {
+            introLoopFactor = (1.0f - textFadeAlpha) * 0.5f + 0.5f;
+            if (SoundManager* sound = context.soundManager) {
+                sound->setBgmVolume(introLoopFactor);
+                sound->setFireVolume(introLoopFactor);
+                sound->setBattleAmbienceVolume(introLoopFactor);
+            }
+            glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+            context.overlay->title.draw(textFadeAlpha);
+        }
+    }
+    if (finished) {
+        introDone = true;
+        introEnding = false;
+    }
+}
+
+}  // namespace
+
+void renderFrame(GameContext& context) {
+    if (glfwWindowShouldClose(context.gameWindow)) {
+        return;
+    }
+    context.camera->update(context.gameWindow);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_MULTISAMPLE);
+    setLightUniforms(*context.textureShader, gammaVector);
+    drawLevelMeshes(context.textureShader);
+    renderArtifacts(*context.artifacts);
+    renderPlayer(*context.playerModel);
+    renderReflectiveCube(*context.skybox, envCubemapTexture);
+    renderSkybox(*context.skybox, 1.0f - blendFactor);
+    drawSunMesh(context.textureShader);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    if (context.fireParticles) context.fireParticles->updateAndDraw(blendFactor);
+    if (context.smokeParticles) context.smokeParticles->updateAndDraw(blendFactor);
+    updateTick = false;
+    if (!hideTimer) {
+        context.bgImage.draw(1.0f);
+    }
+    if (muted) {
+        context.muteImage.draw(1.0f);
+    }
+    renderHud(context);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_MULTISAMPLE);
+    updateSunScreenPosition();
+    context.lensFlare->render(blendFactor);
+    if (introEnding) {
+        drawIntroEnding(context);
+    }
+    if (fallOverlayFade > 0.0f || fallFade > 0.0f) {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        context.overlay->red.draw(fallOverlayFade);
+        context.overlay->failed.draw(fallFade);
+    }
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The lens flare: ten sprites strung from the sun's screen position through the screen centre,
+// drawn while the sun is on screen and a ray from the camera reaches the sun's sphere first.
+#include <memory>
+#include <vector>
+
+#include <glm/vec2.hpp>
+#include <glm/vec3.hpp>
+
+class Shader;
+class TextureDXT5;
+
+namespace lensFlare {
+class FlareTexture {
+public:
+    std::shared_ptr<TextureDXT5> texture;
+    float scale = 0.0f;          // size in screen units
+    glm::vec2 position{0.0f};    // centre in screen units: 0..1 across, y growing downwards
+};
+}  // namespace lensFlare
+
+class FlareRenderer {
+public:
+    unsigned int vao = 0;
+    unsigned int vbo = 0;
+    std::shared_ptr<Shader> shader;
+
+    void draw(const std::vector<lensFlare::FlareTexture>& flares, float brightness, float factor);
+};
+
+class LensFlare {
+public:
+    std::shared_ptr<std::vector<lensFlare::FlareTexture>> flares;
+    std::shared_ptr<Shader> shader;
+    float spacing = 0.0f;
+    FlareRenderer* renderer = nullptr;
+
+    static LensFlare* getInstance();
+    void init(std::shared_ptr<Shader> flareShader);
+    void render(float factor);
+    void release();
+
+private:
+    LensFlare();
+};
+
+// The sun: drawn at this render-space point; its collision sphere is the same point with z negated.
+extern const glm::vec3 sunRenderPosition;
+extern const glm::vec3 sunPhysicsPosition;
+
+// Projects the sun with the camera: writes sunScreenPos and flareVisible.
+void updateSunScreenPosition();
+
+// A ray from the camera towards the sun's sphere hits the sphere first (within 500 units).
+bool isSunVisible();
+
+// Brightness of the flare for the sun at screen point s (screen units, y down); <= 0: none.
+float flareBrightness(const glm::vec2& sunScreen);

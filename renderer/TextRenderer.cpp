@@ -1,0 +1,202 @@
+#include "renderer/TextRenderer.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <iostream>
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include "framework/GlLifetime.h"
+#include "framework/Shader.h"
+#include "game/Settings.h"
+#include "platform/gl/GL.h"
+
+namespace {
+
+constexpr FT_UInt mainPixelSize = 24;
+constexpr FT_UInt fallbackPixelSize = 28;
+
+// The advance in whole pixels: 26.6 fixed point shifted down, as float.
+float advancePixels(const Glyph& glyph) { return static_cast<float>(glyph.advance >> 6); }
+
+}  // namespace
+
+TextRenderer* TextRenderer::getInstance() {
+    static TextRenderer instance;
+    return &instance;
+}
+
+TextRenderer::TextRenderer() = default;
+
+TextRenderer::~TextRenderer() {
+    // Normally release() ran at shutdown; after glfwTerminate no OpenGL call may be made.
+    if (glContextAlive()) {
+        release();
+    }
+}
+
+void TextRenderer::release() {
+    for (auto& entry : glyphs) {
+        if (entry.second.textureId != 0) {
+            glDeleteTextures(1, &entry.second.textureId);
+        }
+    }
+    glyphs.clear();
+    if (vbo != 0) {
+        glDeleteBuffers(1, &vbo);
+    }
+    if (vao != 0) {
+        glDeleteVertexArrays(1, &vao);
+    }
+    vao = vbo = 0;
+    shader.reset();
+}
+
+void TextRenderer::load(std::shared_ptr<Shader> textShader, GLFWwindow* gameWindow) {
+    shader = std::move(textShader);
+    window = gameWindow;
+    projection = glm::ortho(0.0f, static_cast<float>(windowWidth), 0.0f, static_cast<float>(windowHeight), -1.0f,
+                            1.0f);
+    if (shader) {
+        shader->use();
+        glUniformMatrix4fv(shader->getUniformLocation("projection"), 1, GL_FALSE, glm::value_ptr(projection));
+    }
+
+    FT_Library ftLibrary = nullptr;
+    if (FT_Init_FreeType(&ftLibrary) != 0) {
+        // No line end: whatever the console prints next continues this line.
+        std::cout << "ERROR: FREETYPE: Failed to Init FreeType" << std::flush;
+        return;
+    }
+    library = ftLibrary;
+
+    FT_Face face = nullptr;
+    if (FT_New_Face(ftLibrary, mainFontPath.c_str(), 0, &face) != 0) {
+        std::cout << "ERROR::FREETYPE: Failed to load main font" << std::endl;
+        FT_Done_FreeType(ftLibrary);
+        library = nullptr;
+        return;
+    }
+    mainFace = face;
+    face = nullptr;
+    if (FT_New_Face(ftLibrary, fallbackFontPath.c_str(), 0, &face) != 0) {
+        std::cout << "ERROR::FREETYPE: Failed to load fallback font" << std::endl;
+        FT_Done_Face(mainFace);
+        FT_Done_FreeType(ftLibrary);
+        mainFace = nullptr;
+        library = nullptr;
+        return;
+    }
+    fallbackFace = face;
+
+    FT_Set_Pixel_Sizes(mainFace, 0, mainPixelSize);
+    FT_Set_Pixel_Sizes(fallbackFace, 0, fallbackPixelSize);
+
+    // Coverage rows are tightly packed bytes; every upload from here on reads them that way.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+
+    for (int code = 0; code < 128; ++code) {
+        if (usesFallbackFont(code)) {
+            rasterise(code, fallbackFace, mainFace, true);
+        } else {
+            rasterise(code, mainFace, fallbackFace, false);
+        }
+    }
+
+    glBindTexture(GL_TEXTURE_2D, 0);
+    FT_Done_Face(fallbackFace);
+    FT_Done_Face(mainFace);
+    FT_Done_FreeType(ftLibrary);
+    fallbackFace = mainFace = nullptr;
+    library = nullptr;
+}
+
+// A code the preferred face has no glyph for is taken from the other face; one that neither
+// face has gets no entry, so it draws nothing and takes no space (FreeType would otherwise
+// render the font's "missing glyph" box).
+void TextRenderer::rasterise(int code, FT_FaceRec_* preferred, FT_FaceRec_* other, bool preferredIsFallback) {
+    FT_Face face = preferred;
+    bool fromFallback = preferredIsFallback;
+    if (FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) == 0) {
+        face = other;
+        fromFallback = !preferredIsFallback;
+        if (FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) == 0) {
+            return;
+        }
+    }
+    if (FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0) {
+        std::cout << (fromFallback ? "ERROR::FREETYTPE: Failed to load Glyph from fallback font"
+                                   : "ERROR::FREETYTPE: Failed to load Glyph")
+                  << std::endl;
+        return;
+    }
+    const FT_GlyphSlot slot = face->glyph;
+    const FT_Bitmap& bitmap = slot->bitmap;
+
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, static_cast<GLsizei>(bitmap.width), static_cast<GLsizei>(bitmap.rows), 0,
+                 GL_RED, GL_UNSIGNED_BYTE, bitmap.buffer);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+
+    currentGlyph.textureId = texture;
+    currentGlyph.size = glm::ivec2(static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows));
+    currentGlyph.bearing = glm::ivec2(slot->bitmap_left, slot->bitmap_top);
+    currentGlyph.advance = static_cast<unsigned int>(slot->advance.x);
+    glyphs.insert_or_assign(static_cast<char>(code), currentGlyph);
+}
+
+float TextRenderer::renderText(std::string text, float x, float y, float scale, const glm::vec3& color,
+                               float alpha) {
+    if (vao == 0 || vbo == 0) {
+        // The HUD pass has not made the glyph quad yet: nothing can be drawn.
+        return textWidth(text, scale);
+    }
+    if (shader) {
+        shader->setUniform("textColor", color);
+        shader->setUniform("textAlpha", alpha);
+    }
+    glActiveTexture(GL_TEXTURE0);
+    glBindVertexArray(vao);
+    const float end = drawGlyphs(text, x, y, scale);
+    glBindVertexArray(0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return end - x;
+}
+
+float TextRenderer::textWidth(const std::string& text, float scale) const {
+    return glyphRunWidth(glyphs, text, scale);
+}
+
+float TextRenderer::drawGlyphs(const std::string& text, float x, float y, float scale) {
+    float pen = x;
+    for (char c : text) {
+        auto found = glyphs.find(c);
+        if (found == glyphs.end()) {
+            continue;
+        }
+        const Glyph& g = found->second;
+        const float xpos = pen + static_cast<float>(g.bearing.x) * scale;
+        const float ypos = y - static_cast<float>(g.size.y - g.bearing.y) * scale;
+        const float w = static_cast<float>(g.size.x) * scale;
+        const float h = static_cast<float>(g.size.y) * scale;
+        // v = 0 at the top: the texture's first row is the glyph's top row.
+        const float vertices[6][4] = {
+            {xpos, ypos + h, 0.0f, 0.0f}, {xpos, ypos, 0.0f, 1.0f},     {xpos + w, ypos, 1.0f, 1.0f},
+            {xpos, ypos + h, 0.0f, 0.0f}, {xpos + w, ypos, 1.0f, 1.0f}, {xpos + w, ypos + h, 1.0f, 0.0f},
+        };
+        glBindTexture(GL_TEXTURE_2D, g.textureId);
+        glBindBuffer(GL_ARRAY_BUFFER, vbo);
+        glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(vertices), vertices);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glDrawArrays(GL_TRIANGLES, 0, 6);
+        pen += advancePixels(g) * scale;
+    }
+    return pen;
+}

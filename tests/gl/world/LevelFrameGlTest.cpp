@@ -1,0 +1,289 @@
+// One frame of the level through the textured-mesh program, read back and compared, pixel by
+// pixel, with what a ray from the camera hits.
+#include <cmath>
+
+#include <GlContext.h>
+
+#include <GLFW/glfw3.h>
+
+#include <array>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include <glm/gtc/matrix_inverse.hpp>
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "framework/Shader.h"
+#include "game/Camera.h"
+#include "game/GlobalState.h"
+#include "game/Level.h"
+#include "game/PhysicsWorld.h"
+#include "game/Player.h"
+#include "game/Settings.h"
+#include "renderer/LevelMeshes.h"
+#include "renderer/Material.h"
+#include "renderer/StaticMesh.h"
+
+namespace {
+
+// A material whose diffuse texture is one solid texel; applies it like the level's textured
+// materials do (unit 0, "diffuseTexture").
+class SolidMaterial : public Material {
+public:
+    SolidMaterial(std::shared_ptr<Shader> program, glm::vec3 coefficients, float alpha, glm::u8vec3 rgb)
+        : Material(std::move(program), coefficients, alpha) {
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        const unsigned char texel[4] = {rgb.r, rgb.g, rgb.b, 255};
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    ~SolidMaterial() override { glDeleteTextures(1, &texture); }
+
+    void setUniforms() override {
+        Material::setUniforms();
+        ++applications;
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        shader->setUniform("diffuseTexture", 0);
+    }
+
+    GLuint texture = 0;
+    int applications = 0;
+};
+
+double cursorX = 640.0;
+double cursorY = 384.0;
+void restingCursor(GLFWwindow*, double* x, double* y) {
+    *x = cursorX;
+    *y = cursorY;
+}
+
+std::vector<glm::vec2> fourCornersSixTimes() {
+    std::vector<glm::vec2> coords;
+    for (int face = 0; face < 6; ++face) {
+        coords.insert(coords.end(), {{1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}, {0.0f, 1.0f}});
+    }
+    return coords;
+}
+
+// Entry distance of a ray into an axis-aligned box, or infinity.
+float rayBox(const glm::vec3& origin, const glm::vec3& dir, const glm::vec3& centre, const glm::vec3& half) {
+    float tMin = 0.0f;
+    float tMax = std::numeric_limits<float>::infinity();
+    for (int axis = 0; axis < 3; ++axis) {
+        const float lo = centre[axis] - half[axis];
+        const float hi = centre[axis] + half[axis];
+        if (std::abs(dir[axis]) < 1e-9f) {
+            if (origin[axis] < lo || origin[axis] > hi) {
+                return std::numeric_limits<float>::infinity();
+            }
+            continue;
+        }
+        float t0 = (lo - origin[axis]) / dir[axis];
+        float t1 = (hi - origin[axis]) / dir[axis];
+        if (t0 > t1) std::swap(t0, t1);
+        tMin = std::max(tMin, t0);
+        tMax = std::min(tMax, t1);
+        if (tMin > tMax) {
+            return std::numeric_limits<float>::infinity();
+        }
+    }
+    return tMin;
+}
+
+enum class Seen { Sky, Platform, Sun };
+
+class LevelFrameGlTest : public testgl::GlTest {
+protected:
+    void SetUp() override {
+        testgl::GlTest::SetUp();
+        resetSettingsToDefaults();
+        resetGlobalState();
+        introActive = false;
+        if (!physxScene) {
+            ASSERT_TRUE(initPhysX());
+        }
+        Player::resetForTests();
+        Camera::resetForTests();
+        Camera::setCursorSource(restingCursor);
+        program = std::make_shared<Shader>("../assets/shaders/TextureShader/textureShader.vert",
+                                           "../assets/shaders/TextureShader/textureShader.frag");
+        grey = std::make_shared<SolidMaterial>(program, glm::vec3(0.1f, 0.7f, 0.3f), 8.0f, glm::u8vec3(128));
+        sun = std::make_shared<SolidMaterial>(program, glm::vec3(1.0f, 1.0f, 0.0f), 0.0f, glm::u8vec3(255, 149, 0));
+        materialMap["grey"] = grey;
+        materialMap["sun"] = sun;
+        boxTexCoords = fourCornersSixTimes();
+    }
+    void TearDown() override {
+        releaseLevelMeshes();
+        materialMap.clear();
+        grey.reset();
+        sun.reset();
+        program.reset();
+        Camera::setCursorSource(nullptr);
+        testgl::GlTest::TearDown();
+    }
+
+    std::shared_ptr<Shader> program;
+    std::shared_ptr<SolidMaterial> grey;
+    std::shared_ptr<SolidMaterial> sun;
+};
+
+TEST_F(LevelFrameGlTest, PlatformsAndSunShowWhereTheCameraLooks) {
+    Level level(20.0f, 3.0f, 0.5f);
+    level.build();
+    createLevelMeshes(level);
+    ASSERT_EQ(levelMeshes.size(), 23u);
+    ASSERT_NE(sunMesh, nullptr);
+
+    // A frame of the window's shape (1280 x 768), drawn into a single-sample target.
+    const int width = 320;
+    const int height = 192;
+    GLuint fbo = 0, colour = 0, depth = 0;
+    glGenFramebuffers(1, &fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glGenRenderbuffers(1, &colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    glGenRenderbuffers(1, &depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    glViewport(0, 0, width, height);
+    const unsigned char clear[3] = {204, 0, 204};
+    glClearColor(clear[0] / 255.0f, clear[1] / 255.0f, clear[2] / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+
+    Camera& camera = *Camera::getInstance();
+    camera.update(context->window());
+    // The light uniforms as the frame pass loads them, with a white light so that the grey
+    // material stays grey.
+    const glm::mat4 viewProj = camera.projection * camera.view;
+    program->use();
+    program->setUniform("viewProjMatrix", viewProj);
+    program->setUniform("dirL.color", glm::vec3(1.0f));
+    program->setUniform("dirL.direction", glm::normalize(glm::vec3(0.0f, -0.05f, -1.0f)));
+    program->setUniform("gamma", glm::vec3(1.0f / 2.2f));
+    drawLevelMeshes(program);
+    drawSunMesh(program);
+    EXPECT_EQ(grey->applications, 1);  // 23 platforms, one material application
+    EXPECT_EQ(sun->applications, 1);
+
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteRenderbuffers(1, &depth);
+    glDeleteRenderbuffers(1, &colour);
+    glDeleteFramebuffers(1, &fbo);
+
+    // What the camera sees through each pixel centre, from the same matrices.
+    const glm::mat4 inverse = glm::inverse(viewProj);
+    std::vector<Seen> expected(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const glm::vec2 ndc((x + 0.5f) / width * 2.0f - 1.0f, (y + 0.5f) / height * 2.0f - 1.0f);
+            glm::vec4 nearPoint = inverse * glm::vec4(ndc, -1.0f, 1.0f);
+            glm::vec4 farPoint = inverse * glm::vec4(ndc, 1.0f, 1.0f);
+            const glm::vec3 origin = glm::vec3(nearPoint) / nearPoint.w;
+            const glm::vec3 dir = glm::normalize(glm::vec3(farPoint) / farPoint.w - origin);
+            float best = std::numeric_limits<float>::infinity();
+            Seen seen = Seen::Sky;
+            for (const LevelObjectDesc& o : level.objects) {
+                const float t = rayBox(origin, dir, o.position, o.size * 0.5f);
+                if (t < best) {
+                    best = t;
+                    seen = Seen::Platform;
+                }
+            }
+            if (rayBox(origin, dir, glm::vec3(0.0f, 10.0f, 200.0f), glm::vec3(10.0f, 10.0f, 0.05f)) < best) {
+                seen = Seen::Sun;
+            }
+            expected[static_cast<std::size_t>(y) * width + x] = seen;
+        }
+    }
+
+    int counts[3] = {0, 0, 0};
+    int mismatches = 0;
+    for (int y = 1; y < height - 1; ++y) {
+        for (int x = 1; x < width - 1; ++x) {
+            const Seen seen = expected[static_cast<std::size_t>(y) * width + x];
+            // Pixels on an outline may go either way.
+            bool interior = true;
+            for (const auto& d : {glm::ivec2(1, 0), glm::ivec2(-1, 0), glm::ivec2(0, 1), glm::ivec2(0, -1)}) {
+                interior = interior && expected[static_cast<std::size_t>(y + d.y) * width + x + d.x] == seen;
+            }
+            if (!interior) {
+                continue;
+            }
+            const unsigned char* p = &pixels[(static_cast<std::size_t>(y) * width + x) * 4];
+            bool ok = false;
+            switch (seen) {
+            case Seen::Sky: ok = p[0] == clear[0] && p[1] == clear[1] && p[2] == clear[2]; break;
+            case Seen::Platform:
+                ok = std::abs(p[0] - p[1]) <= 2 && std::abs(p[1] - p[2]) <= 2 && p[0] > 10;
+                break;
+            // The sun's face is lit by its ambient term alone: the texel comes back as it is.
+            case Seen::Sun: ok = std::abs(p[0] - 255) <= 2 && std::abs(p[1] - 149) <= 2 && p[2] <= 2; break;
+            }
+            ++counts[static_cast<int>(seen)];
+            if (!ok && ++mismatches <= 5) {
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") expected class " << static_cast<int>(seen)
+                              << ", got " << int(p[0]) << " " << int(p[1]) << " " << int(p[2]);
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    // The frame really shows all three: the start platform fills the lower part, the sky the
+    // upper part, the sun a patch above the horizon.
+    EXPECT_GT(counts[static_cast<int>(Seen::Platform)], width * height / 8);
+    EXPECT_GT(counts[static_cast<int>(Seen::Sky)], width * height / 8);
+    EXPECT_GT(counts[static_cast<int>(Seen::Sun)], 50);
+}
+
+TEST_F(LevelFrameGlTest, MeshListSkipsUnregisteredAndUnrenderedObjectsAndGroupsMaterials) {
+    const std::vector<glm::vec2> coords = fourCornersSixTimes();
+    auto other = std::make_shared<SolidMaterial>(program, glm::vec3(0.1f, 0.7f, 0.3f), 8.0f, glm::u8vec3(10));
+    materialMap["other"] = other;
+    Level level(20.0f, 3.0f, 0.5f);
+    const glm::vec3 pm(10.0f, 10.0f, 0.1f);
+    level.objects.emplace_back("a", glm::vec3(0.0f), glm::vec3(1.0f), pm, "grey", true, true, coords);
+    level.objects.emplace_back("b", glm::vec3(1.0f), glm::vec3(1.0f), pm, "other", true, true, coords);
+    level.objects.emplace_back("c", glm::vec3(2.0f), glm::vec3(1.0f), pm, "grey", true, true, coords);
+    level.objects.emplace_back("hidden", glm::vec3(3.0f), glm::vec3(1.0f), pm, "grey", true, false, coords);
+    level.objects.emplace_back("unknown", glm::vec3(4.0f), glm::vec3(1.0f), pm, "nothing", true, true, coords);
+    level.objects.emplace_back("short", glm::vec3(5.0f), glm::vec3(1.0f), pm, "grey", true, true,
+                               std::vector<glm::vec2>(23));
+    createLevelMeshes(level);
+    ASSERT_EQ(levelMeshes.size(), 3u);
+    EXPECT_EQ(materialMap.count("nothing"), 0u);  // the lookup does not grow the map
+    // Same materials are neighbours: one change of material along the list, so two
+    // applications for three meshes, on every call.
+    int changes = 0;
+    for (std::size_t i = 1; i < levelMeshes.size(); ++i) {
+        changes += levelMeshes[i]->getMaterial() != levelMeshes[i - 1]->getMaterial();
+    }
+    EXPECT_EQ(changes, 1);
+    drawLevelMeshes(program);
+    drawLevelMeshes(program);
+    EXPECT_EQ(grey->applications, 2);
+    EXPECT_EQ(other->applications, 2);
+    // No sun built: the sun pass draws nothing and does not fail.
+    drawSunMesh(program);
+    EXPECT_EQ(sun->applications, 0);
+    releaseLevelMeshes();
+    EXPECT_TRUE(levelMeshes.empty());
+    drawLevelMeshes(program);
+    EXPECT_EQ(grey->applications, 2);
+    materialMap.erase("other");
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/gl/GL.h"
+
+struct GLFWwindow;
+
+namespace testgl {
+
+// A hidden window with an OpenGL 4.3 core, forward-compatible debug context, current on the
+// calling thread, with GLAD and GLEW loaded and synchronous debug output recorded. Needs an X
+// display (run the "gl" tests under Xvfb). While it exists the framework's context-alive
+// flag is set, so objects delete their OpenGL names as in the game.
+class GlContext {
+public:
+    explicit GlContext(int width = 64, int height = 64);
+    ~GlContext();
+
+    GlContext(const GlContext&) = delete;
+    GlContext& operator=(const GlContext&) = delete;
+
+    // False (with `error()` saying why) when GLFW, the window or a loader failed.
+    bool ok() const { return window_ != nullptr; }
+    const std::string& error() const { return error_; }
+    GLFWwindow* window() const { return window_; }
+
+    // Debug messages of type GL_DEBUG_TYPE_ERROR seen since creation or the last clear.
+    const std::vector<std::string>& errors() const;
+    void clearErrors();
+
+private:
+    GLFWwindow* window_ = nullptr;
+    std::string error_;
+};
+
+// A fixture whose every test runs with a fresh GlContext; a test fails at once when no
+// context could be made, and fails at the end when OpenGL reported an error.
+class GlTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Lets a test that provokes OpenGL errors on purpose check and drop them.
+    std::vector<std::string> takeErrors();
+
+    std::unique_ptr<GlContext> context;
+};
+
+// The pixels of level 0 of a 2D texture, read back as RGBA bytes.
+std::vector<unsigned char> readTextureRgba(GLuint texture, int& width, int& height);
+
+}  // namespace testgl

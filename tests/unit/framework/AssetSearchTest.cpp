@@ -1,0 +1,148 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/DeathTestIo.h"
+#include "TempDir.h"
+#include "framework/AssetSearch.h"
+#include "platform/system/ExecutablePath.h"
+
+namespace {
+
+std::string search(const std::filesystem::path& start, const std::string& name) {
+    std::vector<std::string> candidates;
+    return searchAssetPath(start, name, candidates);
+}
+
+// root/CMakeLists.txt marks the source tree; the program runs from root/build/bin.
+class AssetTree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(tmp.path().empty());
+        root = tmp.mkdir("root");
+        tmp.touch("root/CMakeLists.txt", "project(x)");
+        exeDir = tmp.mkdir("root/build/bin");
+    }
+
+    TempDir tmp;
+    std::filesystem::path root;
+    std::filesystem::path exeDir;
+};
+
+}  // namespace
+
+TEST_F(AssetTree, FileExistsHoldsForFilesOnly) {
+    const auto file = tmp.touch("root/a.txt");
+    EXPECT_TRUE(fileExists(file.string()));
+    EXPECT_FALSE(fileExists(root.string()));
+    EXPECT_FALSE(fileExists((root / "missing.txt").string()));
+    EXPECT_FALSE(fileExists(""));
+}
+
+TEST_F(AssetTree, AnAssetBesideTheExecutablesFolderIsFoundOnTheFirstStepAndKeepsItsDots) {
+    tmp.touch("root/build/assets/shaders/a.vert");
+    const std::string found = search(exeDir, "../assets/shaders/a.vert");
+    EXPECT_EQ(found, (exeDir / "../assets/shaders/a.vert").string());
+    EXPECT_NE(found.find("/bin/../assets/"), std::string::npos);
+}
+
+TEST_F(AssetTree, TheSourceRootIsItselfSearched) {
+    tmp.touch("root/data/x.txt");
+    EXPECT_EQ(search(exeDir, "data/x.txt"), (root / "data/x.txt").string());
+}
+
+TEST_F(AssetTree, CopiesAboveTheSourceRootAreNeverSeen) {
+    tmp.touch("data/x.txt");  // beside root, reachable only from root's parent
+    EXPECT_EQ(search(exeDir, "data/x.txt"), "");
+    // ... while a name that reaches it from root itself still counts.
+    EXPECT_EQ(search(exeDir, "../data/x.txt"), (root / "../data/x.txt").string());
+}
+
+TEST_F(AssetTree, ADirectoryBearingTheAssetsNameIsNoCandidate) {
+    tmp.mkdir("root/build/assets/settings.ini");
+    tmp.touch("root/assets/settings.ini");
+    EXPECT_EQ(search(exeDir, "../assets/settings.ini"), (root / "build/../assets/settings.ini").string());
+}
+
+TEST_F(AssetTree, AMissingAssetGivesAnEmptyResultAndPrintsNothing) {
+    testing::internal::CaptureStdout();
+    const std::string found = search(exeDir, "../assets/none.dds");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(found, "");
+}
+
+TEST_F(AssetTree, ATrailingSeparatorDoesNotCountTheStartDirectoryTwice) {
+    tmp.touch("root/build/bin/only.txt");
+    EXPECT_EQ(search(exeDir.string() + "/", "only.txt"), (exeDir / "only.txt").string());
+}
+
+TEST(AssetSearch, WithoutASourceRootTheSearchRunsUpToTheFileSystemRoot) {
+    TempDir tmp;
+    tmp.touch("assets/x.txt");
+    const auto start = tmp.mkdir("a/b/c/d");
+    EXPECT_EQ(search(start, "assets/x.txt"), (tmp.path() / "assets/x.txt").string());
+    EXPECT_EQ(search(start, "qv-no-such-asset-anywhere/x.txt"), "");
+}
+
+TEST(AssetSearch, ResolveStartsAtTheExecutablesDirectory) {
+    std::string exe;
+    ASSERT_TRUE(readExecutablePath(exe));
+    const auto dir = std::filesystem::path(exe).parent_path();
+    const std::string name = "qv-resolve-" + std::to_string(getpid()) + ".txt";
+    {
+        std::ofstream(dir / name) << "x";
+    }
+    EXPECT_EQ(resolveAssetPath(name), (dir / name).string());
+    std::filesystem::remove(dir / name);
+    EXPECT_EQ(resolveAssetPath(name), "");
+}
+
+TEST_F(AssetTree, AnAssetFoundTwiceIsFatalWithEveryCandidateListed) {
+    tmp.touch("root/build/assets/t.dds");
+    tmp.touch("root/assets/t.dds");
+    const std::string first = (exeDir / "../assets/t.dds").string();
+    const std::string second = (root / "build/../assets/t.dds").string();
+    const std::string expected =
+        "Ambiguous asset file path: '../assets/t.dds'Found this path at multiple locations. Don't know which one "
+        "shall be used. Candidates are:\n"
+        "  - " + first + "\n"
+        "  - " + second + "\n"
+        "Remove all duplicates to fix this!\n";
+    EXPECT_EXIT(
+        {
+            testio::prepareFatalChild();
+            search(exeDir, "../assets/t.dds");
+        },
+        testing::ExitedWithCode(1), testing::StrEq(expected));
+}
+
+TEST_F(AssetTree, ACopyInTheSourceRootMakesItAmbiguousToo) {
+    tmp.touch("root/build/bin/cfg.ini");
+    tmp.touch("root/cfg.ini");
+    EXPECT_EXIT(
+        {
+            testio::prepareFatalChild();
+            search(exeDir, "cfg.ini");
+        },
+        testing::ExitedWithCode(1), testing::HasSubstr("  - " + (root / "cfg.ini").string() + "\n"));
+}
+
+TEST(AssetSearchDeathTest, MissingShaderAndTextureFilesAreFatal) {
+    EXPECT_EXIT(
+        {
+            testio::prepareFatalChild();
+            findShaderFile("../assets/shaders/Missing/missing.vert");
+        },
+        testing::ExitedWithCode(1), testing::StrEq("Could not find shader file: ../assets/shaders/Missing/missing.vert\n"));
+    EXPECT_EXIT(
+        {
+            testio::prepareFatalChild();
+            findTextureFile("../assets/textures/missing.dds");
+        },
+        testing::ExitedWithCode(1), testing::StrEq("Could not find texture file: ../assets/textures/missing.dds\n"));
+}

@@ -1,0 +1,44 @@
+// The per-frame values of the update: fades from the player's height and the end screen's
+// ticks, the blend toward the start area's light.
+#include <gtest/gtest.h>
+
+#include "game/GameLoop.h"
+
+TEST(FrameValues, FallFadeRunsFromMinus11Point4ToMinus24) {
+    EXPECT_EQ(fallFadeForHeight(-1.34f), 0.0f);
+    EXPECT_EQ(fallFadeForHeight(-11.4f), 0.0f);
+    EXPECT_NEAR(fallFadeForHeight(-17.7f), 0.5f, 1e-5f);
+    EXPECT_NEAR(fallFadeForHeight(-23.999f), 1.0f, 1e-4f);
+    EXPECT_EQ(fallFadeForHeight(-24.0f), 1.0f);
+    EXPECT_EQ(fallFadeForHeight(-1000.0f), 1.0f);
+}
+
+TEST(FrameValues, FallOverlayFadeRunsFromMinus2Point5ToMinus8Point4) {
+    EXPECT_EQ(fallOverlayFadeForHeight(-2.5f), 0.0f);
+    EXPECT_EQ(fallOverlayFadeForHeight(-1.34f), 0.0f);
+    EXPECT_NEAR(fallOverlayFadeForHeight(-5.45f), 0.5f, 1e-5f);
+    EXPECT_EQ(fallOverlayFadeForHeight(-8.5f), 1.0f);
+}
+
+TEST(FrameValues, EscapeFadeWaitsNinetyFramesThenRisesOverTwoHundred) {
+    EXPECT_EQ(escapeFadeForTicks(0), 0.0f);
+    EXPECT_EQ(escapeFadeForTicks(90), 0.0f);
+    EXPECT_NEAR(escapeFadeForTicks(190), 0.5f, 1e-6f);
+    EXPECT_EQ(escapeFadeForTicks(290), 1.0f);
+    EXPECT_EQ(escapeFadeForTicks(5000), 1.0f);
+}
+
+TEST(FrameValues, BlendFactorIsSmoothBetweenThreeAndTenUnits) {
+    EXPECT_EQ(blendFactorForDistance(0.0f), 1.0f);
+    EXPECT_EQ(blendFactorForDistance(3.0f), 1.0f);
+    EXPECT_NEAR(blendFactorForDistance(6.5f), 0.5f, 1e-6f);
+    EXPECT_EQ(blendFactorForDistance(10.0f), 0.0f);
+    EXPECT_EQ(blendFactorForDistance(16.5f), 0.0f);
+    // Monotonic in between.
+    float previous = 1.0f;
+    for (float d = 3.0f; d <= 10.0f; d += 0.25f) {
+        const float b = blendFactorForDistance(d);
+        EXPECT_LE(b, previous);
+        previous = b;
+    }
+}

@@ -1,0 +1,1 @@
+"""Helpers for tools/make_models.py: geometry, textures and file writers."""
