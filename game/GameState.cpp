@@ -15,8 +15,9 @@ GameState* GameState::getInstance() {
 
 void GameState::startTimer() { startTime = clockCalendarNow(); }
 
-void GameState::resumeAfterPause(GameContext& context) {
-    (void)context;
+void GameState::resumeAfterPause(GameContext& context) { context.gameState->resumeClockAfterPause(); }
+
+void GameState::resumeClockAfterPause() {
     if (!clockPaused) {
         return;
     }

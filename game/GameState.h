@@ -42,6 +42,8 @@ struct GameState {
     // After a pause: moves the run's start by the whole seconds spent paused and shifts the
     // frame clocks by the pause; starts the sound fade-out. Acts only while clockPaused is set.
     void resumeAfterPause(GameContext& context);
+    // The same, on this clock alone.
+    void resumeClockAfterPause();
 };
 
 struct FadeTimings {

@@ -15,7 +15,7 @@ extern phys::ControllerManager* controllerManager;
 // (0.5, 0.5, 0.6), (10, 10, 0.1), (0.5, 0.5, 0.6); the static-actor builder reuses slot 0.
 extern phys::Material* physxMaterials[3];
 
-// Builds the world ("LOADING PHYSX"). Prints an "ERROR: " line and returns false when the
+// Builds the world during start-up. Prints an "ERROR: " line and returns false when the
 // foundation, the physics object, the scene or the controller manager cannot be made; the
 // world must not be used then (start-up stops).
 bool initPhysX();

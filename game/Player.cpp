@@ -53,9 +53,7 @@ Player::Player() {
 }
 
 void Player::createController() {
-    controller = (controllerManager && controllerDesc.material)
-                     ? controllerManager->createController(controllerDesc)
-                     : nullptr;
+    controller = controllerManager ? controllerManager->createController(controllerDesc) : nullptr;
     if (!controller) {
         std::cout << "ERROR: the player's character controller could not be created; the player cannot move."
                   << std::endl;

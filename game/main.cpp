@@ -70,6 +70,10 @@ void chooseFrameRate(const GLFWvidmode* mode) {
             refreshRate = performanceMode ? 60.0f : 80.0f;
         }
     }
+    if (!(refreshRate > 0.0f)) {
+        // A configured rate of 0 or less would make the frame interval infinite or negative.
+        refreshRate = 60.0f;
+    }
     GameState::getInstance()->frameInterval = 1.0 / static_cast<double>(refreshRate);
 }
 

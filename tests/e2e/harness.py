@@ -206,6 +206,23 @@ class Game:
                 f.write(last.to_ppm())
         raise Failure("timed out waiting for %s (last screenshot: %s)" % (what, path))
 
+    def hold_key_until(self, name, predicate, timeout=60, what="the expected picture"):
+        """Holds a key down (as a player would; the X server's auto-repeat is ignored by the
+        game) until the screen satisfies the predicate, then releases it. Returns the picture."""
+        self.key_down(name)
+        try:
+            return self.wait_for_screen(predicate, timeout=timeout, what=what)
+        finally:
+            if self.proc.poll() is None:
+                self.key_up(name)
+
+    def save_screenshot(self, shot, name):
+        """Keeps a picture for a failure report; returns its path."""
+        path = os.path.join(tempfile.gettempdir(), name)
+        with open(path, "wb") as f:
+            f.write(shot.to_ppm())
+        return path
+
     def close_window(self):
         """Closes the window the way a desktop does: a WM_DELETE_WINDOW client message."""
         check(self.window is not None, "no window to close")
@@ -277,6 +294,38 @@ class Image:
             for x in range(x0, x1, step):
                 colors.add(tuple(c // 16 for c in self.pixel(x, y)))
         return len(colors)
+
+    def mean_abs_diff(self, other, x0=0, y0=0, x1=None, y1=None, step=2):
+        """Mean per-channel absolute difference from another picture of the same size, 0..255."""
+        check(other.width == self.width and other.height == self.height, "pictures of different sizes")
+        x1 = self.width if x1 is None else x1
+        y1 = self.height if y1 is None else y1
+        total = 0
+        count = 0
+        for y in range(y0, y1, step):
+            row = y * self.width * 3
+            for x in range(x0, x1, step):
+                i = row + x * 3
+                total += (abs(self.pixels[i] - other.pixels[i]) + abs(self.pixels[i + 1] - other.pixels[i + 1])
+                          + abs(self.pixels[i + 2] - other.pixels[i + 2]))
+                count += 3
+        return total / max(count, 1)
+
+    def local_contrast(self, x0, y0, x1, y1):
+        """Mean per-channel absolute difference between each pixel and its right and lower
+        neighbours: high for sharp edges and texture, low for a blurred picture."""
+        total = 0
+        count = 0
+        w3 = self.width * 3
+        for y in range(y0, min(y1, self.height - 1)):
+            row = y * w3
+            for x in range(x0, min(x1, self.width - 1)):
+                i = row + x * 3
+                for k in range(3):
+                    c = self.pixels[i + k]
+                    total += abs(c - self.pixels[i + 3 + k]) + abs(c - self.pixels[i + w3 + k])
+                count += 6
+        return total / max(count, 1)
 
 
 def near(color, expected, tolerance=12):

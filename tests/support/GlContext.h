@@ -14,7 +14,10 @@ namespace testgl {
 // A hidden window with an OpenGL 4.3 core, forward-compatible debug context, current on the
 // calling thread, with GLAD and GLEW loaded and synchronous debug output recorded. Needs an X
 // display (run the "gl" tests under Xvfb). While it exists the framework's context-alive
-// flag is set, so objects delete their OpenGL names as in the game.
+// flag is set, so objects delete their OpenGL names as in the game. GLFW is initialised once
+// per process and never terminated: the driver stays loaded for the leak checker.
+//
+// Use: link qv_test_gl, include "support/GlContext.h", derive fixtures from testgl::GlTest.
 class GlContext {
 public:
     explicit GlContext(int width = 64, int height = 64);

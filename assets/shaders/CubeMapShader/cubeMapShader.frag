@@ -1,9 +1,9 @@
 #version 430 core
 // Mirror: the view ray reflected about the normal, looked up in the live environment map.
-in vec3 worldPosition;
+in vec3 worldPosition;  // render space
 in vec3 worldNormal;
 
-uniform vec3 cameraPos;
+uniform vec3 cameraPos;           // the eye, render space
 uniform samplerCube environment;  // unit 0
 
 out vec4 fragColor;
@@ -13,10 +13,13 @@ out vec4 fragColor;
 // Read through the cube-map lookup rule, its x and z faces come out mirrored along s, and its
 // y faces with s and t swapped and both mirrored. This maps a world direction onto the
 // direction whose lookup lands where the capture drew that world direction.
+// On a seam between a y face and its neighbour the two rules disagree, and the y rule swaps x
+// and z; the major axis is nudged so that a tie cannot send the lookup to a face that was
+// filled by the other rule (a thin line of the wrong colour along the mirror's diagonals).
 vec3 captureDirection(vec3 r) {
     vec3 a = abs(r);
     if (a.y >= a.x && a.y >= a.z) {
-        return vec3(-r.z, r.y, -r.x);
+        return vec3(-r.z, r.y * 1.001, -r.x);
     }
     return vec3(r.x, r.y, -r.z);
 }

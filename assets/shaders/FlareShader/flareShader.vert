@@ -9,7 +9,8 @@ out vec2 texCoord;
 
 void main() {
     vec2 screen = transform.xy + corner * transform.zw;
-    // Image rows arrive top row first, so the top of the sprite samples t = 0.
-    texCoord = vec2(corner.x + 0.5, 0.5 - corner.y);
+    // corner.y grows downwards like the screen's y, and image rows arrive top row first
+    // (t = 0), so t follows corner.y: the image stands upright.
+    texCoord = corner + vec2(0.5);
     gl_Position = vec4(screen.x * 2.0 - 1.0, 1.0 - screen.y * 2.0, 0.0, 1.0);
 }

@@ -1,6 +1,9 @@
 #version 430 core
-// "colorModifierNorm" is 0 near the world origin and 1 far from it: away from the origin the
-// sky turns towards the orange of the default light.
+// The sky, looked up with the cube's own position as the direction: the faces were painted
+// as a function of the render-space direction, with the low sun along +z.
+// "colorModifierNorm" grades it: 0 near the start, under the cool light of the origin, 1 out
+// on the course, under the warm light of the low sun. The grade shifts the hue only; the
+// brightness of every texel stays as painted.
 in vec3 direction;
 
 uniform samplerCube skybox;  // unit 0
@@ -8,8 +11,16 @@ uniform float colorModifierNorm;
 
 out vec4 fragColor;
 
+const vec3 luma = vec3(0.2126, 0.7152, 0.0722);
+const vec3 coolGrade = vec3(0.84, 0.97, 1.18);
+const vec3 warmGrade = vec3(1.14, 0.98, 0.82);
+
 void main() {
     vec3 sky = texture(skybox, direction).rgb;
-    vec3 dusk = sky * vec3(1.0, 0.62, 0.38);
-    fragColor = vec4(mix(sky, dusk, clamp(colorModifierNorm, 0.0, 1.0) * 0.6), 1.0);
+    float f = smoothstep(0.0, 1.0, clamp(colorModifierNorm, 0.0, 1.0));
+    vec3 graded = sky * mix(coolGrade, warmGrade, f);
+    float before = dot(sky, luma);
+    float after = dot(graded, luma);
+    graded *= after > 1e-5 ? before / after : 1.0;
+    fragColor = vec4(min(graded, vec3(1.0)), 1.0);
 }

@@ -6,7 +6,7 @@ layout(location = 0) in vec3 position;
 uniform mat4 view;
 uniform mat4 projection;
 
-out vec3 direction;
+out vec3 direction;  // render space, from the eye
 
 void main() {
     direction = position;

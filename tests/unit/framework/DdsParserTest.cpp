@@ -195,17 +195,6 @@ TEST(DdsParser, EveryPrefixAndEveryCorruptionIsHandled) {
     }
 }
 
-TEST(DdsParser, UnreadableStatusesAreTheOnesTheLoaderReports) {
-    EXPECT_TRUE(dds::isUnreadableTexture(Status::Unreadable));
-    EXPECT_TRUE(dds::isUnreadableTexture(Status::BadMagic));
-    EXPECT_TRUE(dds::isUnreadableTexture(Status::BadHeader));
-    EXPECT_TRUE(dds::isUnreadableTexture(Status::BadDimensions));
-    EXPECT_FALSE(dds::isUnreadableTexture(Status::Ok));
-    EXPECT_FALSE(dds::isUnreadableTexture(Status::UnsupportedFormat));
-    EXPECT_FALSE(dds::isUnreadableTexture(Status::LinearSizeTooSmall));
-    EXPECT_FALSE(dds::isUnreadableTexture(Status::DataTruncated));
-}
-
 TEST(DdsFile, ReadsTheTopLevelFromTheRightOffset) {
     TempDir tmp;
     for (const char* code : {"DXT1", "DX10"}) {

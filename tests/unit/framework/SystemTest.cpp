@@ -12,7 +12,6 @@
 #include "platform/system/Console.h"
 #include "platform/system/ExecutablePath.h"
 #include "platform/system/FatalError.h"
-#include "platform/system/MonotonicTicks.h"
 
 TEST(ExecutablePath, IsTheAbsolutePathOfThisTestProgram) {
     std::string path;
@@ -114,13 +113,4 @@ TEST(Clock, SourcesCanBeReplacedAndPutBack) {
     const std::uint32_t b = clockTickMs();
     EXPECT_GE(static_cast<std::uint32_t>(b - a), 15u);
     EXPECT_LT(static_cast<std::uint32_t>(b - a), 5000u);
-}
-
-TEST(MonotonicTicks, NeverRunBackwards) {
-    std::uint32_t previous = monotonicTickMs();
-    for (int i = 0; i < 1000; ++i) {
-        const std::uint32_t now = monotonicTickMs();
-        EXPECT_LT(static_cast<std::uint32_t>(now - previous), 1000u);
-        previous = now;
-    }
 }

@@ -42,3 +42,67 @@ TEST(FrameValues, BlendFactorIsSmoothBetweenThreeAndTenUnits) {
         previous = b;
     }
 }
+
+// ---- the clock after a pause ------------------------------------------------------------
+
+#include "game/GameState.h"
+#include "game/GlobalState.h"
+#include "platform/system/Clock.h"
+
+namespace {
+
+struct PausedClock : ::testing::Test {
+    double now = 100.0;
+    GameState state;
+
+    void SetUp() override {
+        resetGlobalState();
+        setClockSecondsSource([this] { return now; });
+        state.startTime = 1000;
+        state.lastTime = 90.0;
+        state.lastStepTime = 89.0;
+        state.fpsWindowStart = 50.0;
+    }
+    void TearDown() override {
+        resetClockSources();
+        resetGlobalState();
+    }
+
+    void pauseFor(double seconds) {
+        clockPaused = true;
+        pauseSnapshotTaken = true;
+        state.pauseStart = now;
+        now += seconds;
+        state.resumeClockAfterPause();
+    }
+};
+
+}  // namespace
+
+TEST_F(PausedClock, OnlyWholeSecondsMoveTheRunsStart) {
+    pauseFor(2.9);
+    EXPECT_EQ(state.startTime, 1002);
+    state.startTime = 1000;
+    pauseFor(7.6);
+    EXPECT_EQ(state.startTime, 1007);
+}
+
+TEST_F(PausedClock, FrameClocksSkipThePauseAndTheSoundFadesBack) {
+    pauseFor(7.6);
+    EXPECT_DOUBLE_EQ(state.lastTime, 97.6);
+    EXPECT_DOUBLE_EQ(state.lastStepTime, 96.6);
+    EXPECT_DOUBLE_EQ(state.fpsWindowStart, 57.6);
+    EXPECT_TRUE(fadeOut);
+    EXPECT_DOUBLE_EQ(state.fadeStart, now);
+    EXPECT_FALSE(clockPaused);
+    EXPECT_FALSE(pauseSnapshotTaken);
+}
+
+TEST_F(PausedClock, DoesNothingUnlessTheClockIsPaused) {
+    clockPaused = false;
+    now = 500.0;
+    state.resumeClockAfterPause();
+    EXPECT_EQ(state.startTime, 1000);
+    EXPECT_DOUBLE_EQ(state.lastTime, 90.0);
+    EXPECT_FALSE(fadeOut);
+}
