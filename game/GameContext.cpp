@@ -14,20 +14,6 @@
 #include "renderer/Skybox.h"
 #include "renderer/TextRenderer.h"
 
-namespace {
-
-// Two triangles over the whole window; (0, 0) at the lower left so a framebuffer copy is upright.
-const float fullScreenQuad[24] = {
-    -1.0f, 1.0f,  0.0f, 1.0f,  //
-    -1.0f, -1.0f, 0.0f, 0.0f,  //
-    1.0f,  -1.0f, 1.0f, 0.0f,  //
-    -1.0f, 1.0f,  0.0f, 1.0f,  //
-    1.0f,  -1.0f, 1.0f, 0.0f,  //
-    1.0f,  1.0f,  1.0f, 1.0f,
-};
-
-}  // namespace
-
 GameContext::GameContext()
     : player(Player::getInstance()),
       camera(Camera::getInstance()),
@@ -49,15 +35,8 @@ GameContext::GameContext()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glBindTexture(GL_TEXTURE_2D, 0);
 
-    glGenVertexArrays(1, &quadVao);
-    glGenBuffers(1, &quadVbo);
-    glBindVertexArray(quadVao);
-    glBindBuffer(GL_ARRAY_BUFFER, quadVbo);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(fullScreenQuad), fullScreenQuad, GL_STATIC_DRAW);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float), nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float), reinterpret_cast<void*>(2 * sizeof(float)));
+    // Two triangles over the whole window; (0, 0) at the lower left so a framebuffer copy is upright.
+    createQuadVertexArray(fullScreenQuadVertices(), quadVao, quadVbo);
 }
 
 GameContext::~GameContext() {

@@ -89,19 +89,7 @@ void applyPauseSoundFade(GameContext& context) {
 // The game frame without its GUI, drawn once before the pause snapshot is taken.
 void drawCleanFrameBeforePause(GameContext& context) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_MULTISAMPLE);
-    setLightUniforms(*context.textureShader, gammaVector);
-    drawLevelMeshes(context.textureShader);
-    renderArtifacts(*context.artifacts);
-    renderPlayer(*context.playerModel);
-    renderReflectiveCube(*context.skybox, envCubemapTexture);
-    renderSkybox(*context.skybox, 1.0f - blendFactor);
-    drawSunMesh(context.textureShader);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    drawBothParticleSystems(context);
-    updateTick = false;
+    drawScene(context);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_MULTISAMPLE);
     updateSunScreenPosition();

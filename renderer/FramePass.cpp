@@ -66,11 +66,7 @@ void drawIntroEnding(GameContext& context) {
 
 }  // namespace
 
-void renderFrame(GameContext& context) {
-    if (glfwWindowShouldClose(context.gameWindow)) {
-        return;
-    }
-    context.camera->update(context.gameWindow);
+void drawScene(GameContext& context) {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_MULTISAMPLE);
     setLightUniforms(*context.textureShader, gammaVector);
@@ -85,6 +81,14 @@ void renderFrame(GameContext& context) {
     if (context.fireParticles) context.fireParticles->updateAndDraw(blendFactor);
     if (context.smokeParticles) context.smokeParticles->updateAndDraw(blendFactor);
     updateTick = false;
+}
+
+void renderFrame(GameContext& context) {
+    if (glfwWindowShouldClose(context.gameWindow)) {
+        return;
+    }
+    context.camera->update(context.gameWindow);
+    drawScene(context);
     if (!hideTimer) {
         context.bgImage.draw(1.0f);
     }

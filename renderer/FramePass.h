@@ -17,5 +17,10 @@ extern DirectionalLight dirL;
 // Makes the program current and loads the camera's view-projection, the light and the gamma.
 void setLightUniforms(Shader& shader, glm::vec3 gammaValue);
 
+// The scene of a game frame, without its GUI: depth test and multisampling on, the lit level,
+// the collectibles, the player, the mirror cube, the sky, the sun and both particle systems.
+// Clears updateTick once the particles and the player have read it.
+void drawScene(GameContext& context);
+
 // Draws one game frame in the fixed pass order; draws nothing while the window is closing.
 void renderFrame(GameContext& context);

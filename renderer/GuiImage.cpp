@@ -29,6 +29,20 @@ std::vector<float> fullScreenQuadVertices() {
     };
 }
 
+void createQuadVertexArray(const std::vector<float>& vertices, unsigned int& vao, unsigned int& vbo) {
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
+    glGenBuffers(1, &vbo);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)), vertices.data(),
+                 GL_STATIC_DRAW);
+    const GLsizei stride = static_cast<GLsizei>(floatsPerVertex * sizeof(float));
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride, nullptr);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(2 * sizeof(float)));
+    glEnableVertexAttribArray(1);
+}
+
 std::vector<float> cornerQuadVertices(int framebufferWidth, int framebufferHeight) {
     // A zero size (a minimised window) would give 0 / 0; the margin is the same at any size.
     const float w = framebufferWidth > 0 ? static_cast<float>(framebufferWidth) : 1.0f;
@@ -58,17 +72,7 @@ GuiImage::GuiImage(std::vector<float> vertices, std::string basePath, std::share
     const std::string fileName = basePath + (is16by9 ? "169.dds" : ".dds");
     texture = std::make_shared<TextureDXT5>(fileName);
 
-    glGenVertexArrays(1, &vao);
-    glBindVertexArray(vao);
-    glGenBuffers(1, &vbo);
-    glBindBuffer(GL_ARRAY_BUFFER, vbo);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)), vertices.data(),
-                 GL_STATIC_DRAW);
-    const GLsizei stride = static_cast<GLsizei>(floatsPerVertex * sizeof(float));
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride, nullptr);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(2 * sizeof(float)));
-    glEnableVertexAttribArray(1);
+    createQuadVertexArray(vertices, vao, vbo);
 }
 
 GuiImage::~GuiImage() {

@@ -13,6 +13,11 @@ class ParticleSystem;
 
 // The full-screen quad, (x, y, u, v) per vertex, v = 1 at the top edge.
 std::vector<float> fullScreenQuadVertices();
+
+// A vertex array of (x, y, u, v) vertices: attribute 0 the position, attribute 1 the texture
+// coordinate. Leaves the vertex array bound. The GUI images, the pause picture and the blur
+// all draw through one of these.
+void createQuadVertexArray(const std::vector<float>& vertices, unsigned int& vao, unsigned int& vbo);
 // The bg panel's quad: a margin of a thirtieth of the framebuffer on each axis, a quarter of
 // it wide and a twelfth high (normalised device coordinates, so the same at any size).
 std::vector<float> cornerQuadVertices(int framebufferWidth, int framebufferHeight);

@@ -7,6 +7,7 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include "framework/GlLifetime.h"
 #include "framework/Shader.h"
 #include "game/Camera.h"
 #include "game/GameState.h"
@@ -86,7 +87,11 @@ ParticleSystem::ParticleSystem(std::shared_ptr<Shader> shaderProgram, int system
 ParticleSystem::~ParticleSystem() {
     delete[] positionSizeData;
     delete[] colorData;
-    // main destroys both systems during shutdown, while the context is still current.
+    // main destroys both systems during shutdown, while the context is still current; one
+    // destroyed later gives nothing back rather than call into a dead context.
+    if (!glContextAlive()) {
+        return;
+    }
     glDeleteBuffers(1, &quadVbo);
     glDeleteBuffers(1, &positionSizeVbo);
     glDeleteBuffers(1, &colorVbo);

@@ -1,6 +1,6 @@
 #version 430 core
 // Mirror: the view ray reflected about the normal, looked up in the live environment map.
-in vec3 worldPosition;  // render space
+in vec3 worldPosition;  // render space, on the cube of half-size 0.5 at the origin
 in vec3 worldNormal;
 
 uniform vec3 cameraPos;           // the eye, render space
@@ -25,7 +25,17 @@ vec3 captureDirection(vec3 r) {
 }
 
 void main() {
+    vec3 normal = normalize(worldNormal);
     vec3 incident = normalize(worldPosition - cameraPos);
-    vec3 reflected = reflect(incident, normalize(worldNormal));
-    fragColor = vec4(texture(environment, captureDirection(reflected)).rgb, 1.0);
+    vec3 reflected = reflect(incident, normal);
+    vec3 mirror = texture(environment, captureDirection(reflected)).rgb;
+    // A polished metal: a faint cool tint, a little more light at grazing angles, and a thin
+    // bright bevel along the edges so that the cube reads as a cube against a like-coloured sky.
+    float fresnel = pow(1.0 - clamp(dot(-incident, normal), 0.0, 1.0), 5.0);
+    vec3 color = mirror * vec3(0.96, 0.98, 1.0) * (0.9 + 0.1 * fresnel) + fresnel * 0.08;
+    vec3 q = abs(worldPosition);
+    vec3 inPlane = q * (vec3(1.0) - abs(normal));        // the two coordinates along the face
+    float edge = 0.5 - max(inPlane.x, max(inPlane.y, inPlane.z));
+    color += vec3(0.22, 0.2, 0.18) * (1.0 - smoothstep(0.0, 0.012, edge));
+    fragColor = vec4(min(color, vec3(1.0)), 1.0);
 }

@@ -80,26 +80,6 @@ protected:
 
 }  // namespace
 
-TEST_F(EnvironmentMapGl, IsA512RgbCubeMapWithADepthBuffer) {
-    EXPECT_EQ(environment->cubeMap.size, 512);
-    EXPECT_EQ(environment->skybox, skybox);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, environment->cubeMap.id);
-    for (int face = 0; face < 6; ++face) {
-        GLint width = 0, format = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_TEXTURE_WIDTH, &width);
-        glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
-        EXPECT_EQ(width, 512);
-        EXPECT_EQ(format, GL_RGB);
-    }
-    GLint filter = 0;
-    glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, &filter);
-    EXPECT_EQ(filter, GL_NEAREST);
-    glBindRenderbuffer(GL_RENDERBUFFER, environment->rbo);
-    GLint depthFormat = 0;
-    glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_INTERNAL_FORMAT, &depthFormat);
-    EXPECT_EQ(depthFormat, GL_DEPTH_COMPONENT24);
-}
-
 TEST_F(EnvironmentMapGl, CaptureRestoresCameraViewportAndFramebufferWhateverTheWindowSize) {
     Target elsewhere(8, 8);
     const glm::ivec2 sizes[2] = {{200, 150}, {64, 48}};

@@ -71,25 +71,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ParticlesGl, PresetsAndAnEmptyPool) {
-    EXPECT_EQ(fire->lifeMax, 20.0f);
-    EXPECT_EQ(smoke->lifeMax, 24.0f);
-    EXPECT_EQ(smoke->spawnMin, 8);
-    EXPECT_EQ(smoke->spawnMax, 40);
-    EXPECT_EQ(smoke->color0[0], 120);
-    EXPECT_EQ(smoke->alphaMax, 100.0f);
-    EXPECT_EQ(fire->accelY, -0.5f);
-    for (const Particle& p : fire->particles) {
-        ASSERT_EQ(p.life, -1.0f);
-        ASSERT_EQ(p.cameraDistance, -1.0f);
-    }
-    EXPECT_GE(fire->camRightLocation, 0);
-    EXPECT_GE(fire->camUpLocation, 0);
-    EXPECT_GE(fire->viewProjLocation, 0);
-    EXPECT_GE(fire->particleTextureLocation, 0);
-    EXPECT_NE(fire->texture, nullptr);
-}
-
 // x spans 72 units (twice the spawn box), z runs from -12 to 120; fire starts at height 3,
 // smoke at -2. The formulas expect rand() values from 0 to 32767.
 TEST_F(ParticlesGl, SpawnsInsideTheLevelWithThePresetsColours) {
@@ -290,8 +271,12 @@ TEST_F(ParticlesGl, ParticlesFarFromTheCameraAreCountedWithAlphaZero) {
     // z = -60 lies at distance 0, the drawn one at the camera 120 away.
     for (const Particle& p : fire->particles) {
         if (p.life <= 0.0f) continue;
-        if (p.position == glm::vec3(0.0f, 0.0f, -60.0f)) EXPECT_EQ(p.cameraDistance, 0.0f);
-        if (p.position == glm::vec3(0.0f, 0.0f, 60.0f)) EXPECT_EQ(p.cameraDistance, 120.0f * 120.0f);
+        if (p.position == glm::vec3(0.0f, 0.0f, -60.0f)) {
+            EXPECT_EQ(p.cameraDistance, 0.0f);
+        }
+        if (p.position == glm::vec3(0.0f, 0.0f, 60.0f)) {
+            EXPECT_EQ(p.cameraDistance, 120.0f * 120.0f);
+        }
     }
 }
 

@@ -149,6 +149,10 @@ std::vector<unsigned char> Target::read() const {
 }
 
 glm::ivec3 Target::pixel(const std::vector<unsigned char>& rgba, int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) {
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ") lies outside the " << width << " x " << height << " target";
+        return glm::ivec3(-1);
+    }
     const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
     return glm::ivec3(rgba[i], rgba[i + 1], rgba[i + 2]);
 }

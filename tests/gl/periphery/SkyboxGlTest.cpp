@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -133,7 +135,8 @@ TEST_F(SkyboxGl, SixMissingFacesPrintSixMessagesInFaceOrderAndTheSkyStillDraws) 
 
 TEST_F(SkyboxGl, OnlyTheMissingFacesAreReportedAndOddRowsLoad) {
     // A 3 x 3 grey image: three bytes a pixel make rows of 9 bytes, not a multiple of 4.
-    const std::string odd = std::string(QV_SOURCE_DIR) + "/tests/periph_odd_face.pgm";
+    const std::string odd =
+        (std::filesystem::temp_directory_path() / ("periph_odd_face_" + std::to_string(getpid()) + ".pgm")).string();
     {
         std::ofstream file(odd, std::ios::binary);
         file << "P5\n3 3\n255\n";

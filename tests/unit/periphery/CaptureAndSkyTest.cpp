@@ -118,24 +118,3 @@ TEST(SkyboxTables, SkyCubeMatchesItsFaceListAndTheUnitCubeHasOutwardNormals) {
         EXPECT_EQ(glm::vec3(n[0], n[1], n[2]), normals[face]) << "face " << face;
     }
 }
-
-// Every triangle of both cubes is a real triangle and each face of two triangles covers its square.
-TEST(SkyboxTables, EveryFaceCoversItsWholeSquare) {
-    for (int face = 0; face < 6; ++face) {
-        float skyArea = 0.0f, cubeArea = 0.0f;
-        for (int t = 0; t < 2; ++t) {
-            const int v = face * 6 + t * 3;
-            auto sky = [&](int k) {
-                return glm::vec3(skyboxVertices[(v + k) * 3], skyboxVertices[(v + k) * 3 + 1],
-                                 skyboxVertices[(v + k) * 3 + 2]);
-            };
-            auto cube = [&](int k) {
-                return glm::vec3(cubeVertices[(v + k) * 6], cubeVertices[(v + k) * 6 + 1], cubeVertices[(v + k) * 6 + 2]);
-            };
-            skyArea += 0.5f * glm::length(glm::cross(sky(1) - sky(0), sky(2) - sky(0)));
-            cubeArea += 0.5f * glm::length(glm::cross(cube(1) - cube(0), cube(2) - cube(0)));
-        }
-        EXPECT_FLOAT_EQ(skyArea, 4.0f) << "sky face " << face;
-        EXPECT_FLOAT_EQ(cubeArea, 1.0f) << "cube face " << face;
-    }
-}
