@@ -216,13 +216,6 @@ class Game:
             if self.proc.poll() is None:
                 self.key_up(name)
 
-    def save_screenshot(self, shot, name):
-        """Keeps a picture for a failure report; returns its path."""
-        path = os.path.join(tempfile.gettempdir(), name)
-        with open(path, "wb") as f:
-            f.write(shot.to_ppm())
-        return path
-
     def close_window(self):
         """Closes the window the way a desktop does: a WM_DELETE_WINDOW client message."""
         check(self.window is not None, "no window to close")
