@@ -1,19 +1,13 @@
 // QUARVELLINE: start-up, the frame loop and shutdown.
-#include <array>
 #include <iostream>
 #include <memory>
-
-#include <IL/il.h>
-#include <IL/ilu.h>
 
 #include "platform/gl/GL.h"
 #include "platform/gl/GlewLoader.h"
 #include <GLFW/glfw3.h>
 
 #include "framework/Framework.h"
-#include "framework/Shader.h"
 #include "game/Callbacks.h"
-#include "game/Camera.h"
 #include "game/Console.h"
 #include "game/GameContext.h"
 #include "game/GameLoop.h"
@@ -21,21 +15,11 @@
 #include "game/GlobalState.h"
 #include "game/Level.h"
 #include "game/PhysicsWorld.h"
-#include "game/Player.h"
 #include "game/Settings.h"
 #include "game/SoundManager.h"
+#include "game/Startup.h"
 #include "platform/system/Console.h"
-#include "renderer/Blur.h"
-#include "renderer/EnvironmentMap.h"
-#include "renderer/GuiImage.h"
-#include "renderer/LensFlare.h"
-#include "renderer/LevelMeshes.h"
-#include "renderer/Material.h"
-#include "renderer/ModelPasses.h"
 #include "renderer/ParticleSystem.h"
-#include "renderer/PlayerModel.h"
-#include "renderer/Skybox.h"
-#include "renderer/TextRenderer.h"
 
 namespace {
 
@@ -141,74 +125,22 @@ int main() {
     say("Bullet successfully initialized.");
 
     printSectionHeader("LOADING LEVEL");
-    ilInit();
-    iluInit();
-    boxTexCoords.clear();
-    for (int face = 0; face < 6; ++face) {
-        boxTexCoords.insert(boxTexCoords.end(), {{1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}, {0.0f, 1.0f}});
-    }
-    Player::getInstance();
-    Camera::getInstance();
-    Artifacts& artifacts = Artifacts::getInstance();
-    PlayerModel* playerModel = PlayerModel::getInstance();
-    GameState::getInstance();
-    FadeTimings::getInstance();
-    Skybox* skybox = Skybox::getInstance();
-    EnvironmentMap::getInstance();
-    Overlay* overlay = Overlay::getInstance();
-    TextRenderer* textRenderer = TextRenderer::getInstance();
-    LensFlare* lensFlare = LensFlare::getInstance();
-    Blur* blur = Blur::getInstance();
+    createLevelSingletons();
     say("Level loaded successfully.");
 
     printSectionHeader("SOUND SETUP");
     static GameContext context;
-    SoundManager* soundManager = SoundManager::getInstance();
+    SoundManager::getInstance();
 
     printSectionHeader("SHADER SETUP");
-    const std::string shaders = "../assets/shaders/";
-    auto program = [&](const std::string& vertex, const std::string& fragment) {
-        return std::make_shared<Shader>(shaders + vertex, shaders + fragment);
-    };
-    std::array<std::shared_ptr<Shader>, 14> programs = {
-        program("TextureShader/textureShader.vert", "TextureShader/textureShader.frag"),
-        program("FlareShader/flareShader.vert", "FlareShader/flareShader.frag"),
-        program("ModelShader/modelShader.vert", "ModelShader/modelShader.frag"),
-        program("AnimationShader/animatedModelShader.vert", "AnimationShader/animatedModelShader.frag"),
-        program("ParticleShader/particleShader.vert", "ParticleShader/particleShader.frag"),
-        program("ParticleShader/particleShader.vert", "ParticleShader/particleShader.frag"),
-        program("GUIShader/guiShader.vert", "GUIShader/guiShader.frag"),
-        program("GUIShader/guiShader.vert", "GUIShader/guiShader.frag"),
-        program("CubeMapShader/cubeMapShader.vert", "CubeMapShader/cubeMapShader.frag"),
-        program("SkyboxShader/skyboxShader.vert", "SkyboxShader/skyboxShader.frag"),
-        program("FreetypeShader/freetypeShader.vert", "FreetypeShader/freetypeShader.frag"),
-        program("SceneTextureShader/sceneTextureShader.vert", "SceneTextureShader/sceneTextureShader.frag"),
-        program("BlurShader/blurShader.vert", "BlurShader/horizontalBlurShader.frag"),
-        program("BlurShader/blurShader.vert", "BlurShader/verticalBlurShader.frag"),
-    };
-    auto fireParticles = std::make_unique<ParticleSystem>(programs[4], 0);
-    auto smokeParticles = std::make_unique<ParticleSystem>(programs[5], 1);
-    skybox->cubeMapShader = programs[8];
-    skybox->skyboxShader = programs[9];
-    artifacts.shader = programs[2];
-    playerModel->shader = programs[3];
+    ShaderPrograms programs = createShaderPrograms();
+    ParticleSystems particles = createParticlesAndHandOutPrograms(programs);
 
     std::cout << std::endl;
     printSectionHeader("GAME INIT DONE");
     std::cout << std::endl;
 
-    lensFlare->init(programs[1]);
-    textRenderer->load(programs[10], window);
-    loadContextImages(context, window, fireParticles.get(), smokeParticles.get(), programs[0], programs[11],
-                      programs[10], programs[6]);
-    overlay->loadImages(programs[7]);
-    blur->horizontalShader = programs[12];
-    blur->verticalShader = programs[13];
-    auto level = std::make_unique<Level>(20.0f, 3.0f, 0.5f);
-    createLevelMaterials(programs[0]);
-    level->build();
-    level->createHitboxes();
-    createLevelMeshes(*level);
+    std::unique_ptr<Level> level = assembleScene(context, window, programs, particles);
 
     GameState::getInstance()->startTimer();
     chooseFrameRate(videoMode);
@@ -217,30 +149,6 @@ int main() {
         runFramePass(context);
     }
 
-    // Shutdown, in the order start-up made things; every OpenGL name goes back while the
-    // context still exists.
-    level.reset();
-    smokeParticles.reset();
-    fireParticles.reset();
-    for (auto it = programs.rbegin(); it != programs.rend(); ++it) {
-        it->reset();
-    }
-    releaseLevelMeshes();
-    ilShutDown();
-    shutdownPhysX();
-    soundManager->release();
-
-    context.release();
-    overlay->release();
-    textRenderer->release();
-    lensFlare->release();
-    blur->release();
-    EnvironmentMap::getInstance()->release();
-    skybox->release();
-    playerModel->release();
-    artifacts.release();
-    releaseLevelMaterials();
-    destroyFramework();
-    glfwTerminate();
+    shutdownGame(context, programs, particles, level);
     return 0;
 }

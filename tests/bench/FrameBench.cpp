@@ -49,6 +49,7 @@
 #include "game/Player.h"
 #include "game/Settings.h"
 #include "game/SoundManager.h"
+#include "game/Startup.h"
 #include "renderer/Blur.h"
 #include "renderer/EnvironmentMap.h"
 #include "renderer/FramePass.h"
@@ -179,64 +180,13 @@ int runOneSize(int width, int height, int frames) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
     // The scene, in the game's own start-up order.
-    ilInit();
-    iluInit();
-    boxTexCoords.clear();
-    for (int face = 0; face < 6; ++face) {
-        boxTexCoords.insert(boxTexCoords.end(), {{1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}, {0.0f, 1.0f}});
-    }
-    Player::getInstance();
-    Camera::getInstance();
-    Artifacts& artifacts = Artifacts::getInstance();
-    PlayerModel* playerModel = PlayerModel::getInstance();
-    FadeTimings::getInstance();
-    Skybox* skybox = Skybox::getInstance();
-    EnvironmentMap* environmentMap = EnvironmentMap::getInstance();
-    Overlay* overlay = Overlay::getInstance();
-    TextRenderer* textRenderer = TextRenderer::getInstance();
-    LensFlare* lensFlare = LensFlare::getInstance();
-    Blur* blur = Blur::getInstance();
+    createLevelSingletons();
     static GameContext context;
-    SoundManager* soundManager = SoundManager::getInstance();
-
-    const std::string shaders = "../assets/shaders/";
-    auto program = [&](const std::string& vertex, const std::string& fragment) {
-        return std::make_shared<Shader>(shaders + vertex, shaders + fragment);
-    };
-    std::array<std::shared_ptr<Shader>, 14> programs = {
-        program("TextureShader/textureShader.vert", "TextureShader/textureShader.frag"),
-        program("FlareShader/flareShader.vert", "FlareShader/flareShader.frag"),
-        program("ModelShader/modelShader.vert", "ModelShader/modelShader.frag"),
-        program("AnimationShader/animatedModelShader.vert", "AnimationShader/animatedModelShader.frag"),
-        program("ParticleShader/particleShader.vert", "ParticleShader/particleShader.frag"),
-        program("ParticleShader/particleShader.vert", "ParticleShader/particleShader.frag"),
-        program("GUIShader/guiShader.vert", "GUIShader/guiShader.frag"),
-        program("GUIShader/guiShader.vert", "GUIShader/guiShader.frag"),
-        program("CubeMapShader/cubeMapShader.vert", "CubeMapShader/cubeMapShader.frag"),
-        program("SkyboxShader/skyboxShader.vert", "SkyboxShader/skyboxShader.frag"),
-        program("FreetypeShader/freetypeShader.vert", "FreetypeShader/freetypeShader.frag"),
-        program("SceneTextureShader/sceneTextureShader.vert", "SceneTextureShader/sceneTextureShader.frag"),
-        program("BlurShader/blurShader.vert", "BlurShader/horizontalBlurShader.frag"),
-        program("BlurShader/blurShader.vert", "BlurShader/verticalBlurShader.frag"),
-    };
-    auto fireParticles = std::make_unique<ParticleSystem>(programs[4], 0);
-    auto smokeParticles = std::make_unique<ParticleSystem>(programs[5], 1);
-    skybox->cubeMapShader = programs[8];
-    skybox->skyboxShader = programs[9];
-    artifacts.shader = programs[2];
-    playerModel->shader = programs[3];
-    lensFlare->init(programs[1]);
-    textRenderer->load(programs[10], window);
-    loadContextImages(context, window, fireParticles.get(), smokeParticles.get(), programs[0], programs[11],
-                      programs[10], programs[6]);
-    overlay->loadImages(programs[7]);
-    blur->horizontalShader = programs[12];
-    blur->verticalShader = programs[13];
-    auto level = std::make_unique<Level>(20.0f, 3.0f, 0.5f);
-    createLevelMaterials(programs[0]);
-    level->build();
-    level->createHitboxes();
-    createLevelMeshes(*level);
+    SoundManager::getInstance();
+    ShaderPrograms programs = createShaderPrograms();
+    ParticleSystems particles = createParticlesAndHandOutPrograms(programs);
+    std::unique_ptr<Level> level = assembleScene(context, window, programs, particles);
+    EnvironmentMap* environmentMap = EnvironmentMap::getInstance();
     GameState& state = *GameState::getInstance();
     state.startTimer();
 
@@ -244,8 +194,8 @@ int runOneSize(int width, int height, int frames) {
     // then the running game: intro over, player on the start platform.
     state.particleDt = 0.2;
     for (int i = 0; i < 120; ++i) {
-        fireParticles->updateAndDraw(blendFactor);
-        smokeParticles->updateAndDraw(blendFactor);
+        particles.fire->updateAndDraw(blendFactor);
+        particles.smoke->updateAndDraw(blendFactor);
     }
     introActive = false;
     loadingScreen = false;
@@ -306,28 +256,7 @@ int runOneSize(int width, int height, int frames) {
 
     // Shutdown in the game's order; the transcript of it is dropped.
     std::cout.rdbuf(transcript.rdbuf());
-    level.reset();
-    smokeParticles.reset();
-    fireParticles.reset();
-    for (auto it = programs.rbegin(); it != programs.rend(); ++it) {
-        it->reset();
-    }
-    releaseLevelMeshes();
-    ilShutDown();
-    shutdownPhysX();
-    soundManager->release();
-    context.release();
-    overlay->release();
-    textRenderer->release();
-    lensFlare->release();
-    blur->release();
-    environmentMap->release();
-    skybox->release();
-    playerModel->release();
-    artifacts.release();
-    releaseLevelMaterials();
-    destroyFramework();
-    glfwTerminate();
+    shutdownGame(context, programs, particles, level);
     std::cout.rdbuf(console);
     return 0;
 }

@@ -1,0 +1,135 @@
+#include "game/Startup.h"
+
+#include <string>
+
+#include <IL/il.h>
+#include <IL/ilu.h>
+#include <GLFW/glfw3.h>
+
+#include "framework/Framework.h"
+#include "framework/Shader.h"
+#include "game/Camera.h"
+#include "game/GameContext.h"
+#include "game/GameState.h"
+#include "game/Level.h"
+#include "game/PhysicsWorld.h"
+#include "game/Player.h"
+#include "game/SoundManager.h"
+#include "renderer/Blur.h"
+#include "renderer/EnvironmentMap.h"
+#include "renderer/GuiImage.h"
+#include "renderer/LensFlare.h"
+#include "renderer/LevelMeshes.h"
+#include "renderer/Material.h"
+#include "renderer/ModelPasses.h"
+#include "renderer/ParticleSystem.h"
+#include "renderer/PlayerModel.h"
+#include "renderer/Skybox.h"
+#include "renderer/TextRenderer.h"
+
+ParticleSystems::ParticleSystems() = default;
+ParticleSystems::~ParticleSystems() = default;
+ParticleSystems::ParticleSystems(ParticleSystems&&) noexcept = default;
+ParticleSystems& ParticleSystems::operator=(ParticleSystems&&) noexcept = default;
+
+void createLevelSingletons() {
+    ilInit();
+    iluInit();
+    boxTexCoords.clear();
+    for (int face = 0; face < 6; ++face) {
+        boxTexCoords.insert(boxTexCoords.end(), {{1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}, {0.0f, 1.0f}});
+    }
+    Player::getInstance();
+    Camera::getInstance();
+    Artifacts::getInstance();
+    PlayerModel::getInstance();
+    GameState::getInstance();
+    FadeTimings::getInstance();
+    Skybox::getInstance();
+    EnvironmentMap::getInstance();
+    Overlay::getInstance();
+    TextRenderer::getInstance();
+    LensFlare::getInstance();
+    Blur::getInstance();
+}
+
+ShaderPrograms createShaderPrograms() {
+    const std::string shaders = "../assets/shaders/";
+    auto program = [&](const std::string& vertex, const std::string& fragment) {
+        return std::make_shared<Shader>(shaders + vertex, shaders + fragment);
+    };
+    // Element by element: each program prints its "Read shader: " lines as it is built, in order.
+    ShaderPrograms programs;
+    programs[0] = program("TextureShader/textureShader.vert", "TextureShader/textureShader.frag");
+    programs[1] = program("FlareShader/flareShader.vert", "FlareShader/flareShader.frag");
+    programs[2] = program("ModelShader/modelShader.vert", "ModelShader/modelShader.frag");
+    programs[3] = program("AnimationShader/animatedModelShader.vert", "AnimationShader/animatedModelShader.frag");
+    programs[4] = program("ParticleShader/particleShader.vert", "ParticleShader/particleShader.frag");
+    programs[5] = program("ParticleShader/particleShader.vert", "ParticleShader/particleShader.frag");
+    programs[6] = program("GUIShader/guiShader.vert", "GUIShader/guiShader.frag");
+    programs[7] = program("GUIShader/guiShader.vert", "GUIShader/guiShader.frag");
+    programs[8] = program("CubeMapShader/cubeMapShader.vert", "CubeMapShader/cubeMapShader.frag");
+    programs[9] = program("SkyboxShader/skyboxShader.vert", "SkyboxShader/skyboxShader.frag");
+    programs[10] = program("FreetypeShader/freetypeShader.vert", "FreetypeShader/freetypeShader.frag");
+    programs[11] = program("SceneTextureShader/sceneTextureShader.vert", "SceneTextureShader/sceneTextureShader.frag");
+    programs[12] = program("BlurShader/blurShader.vert", "BlurShader/horizontalBlurShader.frag");
+    programs[13] = program("BlurShader/blurShader.vert", "BlurShader/verticalBlurShader.frag");
+    return programs;
+}
+
+ParticleSystems createParticlesAndHandOutPrograms(const ShaderPrograms& programs) {
+    ParticleSystems particles;
+    particles.fire = std::make_unique<ParticleSystem>(programs[4], 0);
+    particles.smoke = std::make_unique<ParticleSystem>(programs[5], 1);
+    Skybox* skybox = Skybox::getInstance();
+    skybox->cubeMapShader = programs[8];
+    skybox->skyboxShader = programs[9];
+    Artifacts::getInstance().shader = programs[2];
+    PlayerModel::getInstance()->shader = programs[3];
+    return particles;
+}
+
+std::unique_ptr<Level> assembleScene(GameContext& context, GLFWwindow* window, const ShaderPrograms& programs,
+                                     ParticleSystems& particles) {
+    LensFlare::getInstance()->init(programs[1]);
+    TextRenderer::getInstance()->load(programs[10], window);
+    loadContextImages(context, window, particles.fire.get(), particles.smoke.get(), programs[0], programs[11],
+                      programs[10], programs[6]);
+    Overlay::getInstance()->loadImages(programs[7]);
+    Blur* blur = Blur::getInstance();
+    blur->horizontalShader = programs[12];
+    blur->verticalShader = programs[13];
+    auto level = std::make_unique<Level>(20.0f, 3.0f, 0.5f);
+    createLevelMaterials(programs[0]);
+    level->build();
+    level->createHitboxes();
+    createLevelMeshes(*level);
+    return level;
+}
+
+void shutdownGame(GameContext& context, ShaderPrograms& programs, ParticleSystems& particles,
+                  std::unique_ptr<Level>& level) {
+    level.reset();
+    particles.smoke.reset();
+    particles.fire.reset();
+    for (auto it = programs.rbegin(); it != programs.rend(); ++it) {
+        it->reset();
+    }
+    releaseLevelMeshes();
+    ilShutDown();
+    shutdownPhysX();
+    SoundManager::getInstance()->release();
+
+    context.release();
+    Overlay::getInstance()->release();
+    TextRenderer::getInstance()->release();
+    LensFlare::getInstance()->release();
+    Blur::getInstance()->release();
+    EnvironmentMap::getInstance()->release();
+    Skybox::getInstance()->release();
+    PlayerModel::getInstance()->release();
+    Artifacts::getInstance().release();
+    releaseLevelMaterials();
+    destroyFramework();
+    glfwTerminate();
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The steps of start-up that build the game's objects, in the order main runs them. The frame
+// benchmark assembles the same scene through them.
+#include <array>
+#include <memory>
+
+class Level;
+class ParticleSystem;
+class Shader;
+struct GameContext;
+struct GLFWwindow;
+
+using ShaderPrograms = std::array<std::shared_ptr<Shader>, 14>;
+
+// "LOADING LEVEL": the image library, the sun box's texture coordinates and the singletons,
+// created in their fixed order (the player first: its controller needs the physics world).
+void createLevelSingletons();
+
+// "SHADER SETUP": the fourteen programs from their twelve file pairs, in table order.
+ShaderPrograms createShaderPrograms();
+
+// The fire (type 0) and smoke (type 1) particle systems, owned by the caller; the sky, the
+// collectibles and the player model receive their programs.
+struct ParticleSystems {
+    std::unique_ptr<ParticleSystem> fire;
+    std::unique_ptr<ParticleSystem> smoke;
+    ParticleSystems();
+    ~ParticleSystems();
+    ParticleSystems(ParticleSystems&&) noexcept;
+    ParticleSystems& operator=(ParticleSystems&&) noexcept;
+};
+ParticleSystems createParticlesAndHandOutPrograms(const ShaderPrograms& programs);
+
+// After "GAME INIT DONE": flare sprites, glyphs, GUI images, blur programs, the level's
+// materials, layout, physics actors and scene objects. Returns the level, owned by the caller.
+std::unique_ptr<Level> assembleScene(GameContext& context, GLFWwindow* window, const ShaderPrograms& programs,
+                                     ParticleSystems& particles);
+
+// Shutdown, in the order start-up made things; every OpenGL name goes back while the context
+// still exists, then GLFW is terminated.
+void shutdownGame(GameContext& context, ShaderPrograms& programs, ParticleSystems& particles,
+                  std::unique_ptr<Level>& level);
