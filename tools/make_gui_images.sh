@@ -540,7 +540,7 @@ make_mute() { # WxH out
 
 # base: maker, colour behind it in the game (previews), 16:9 size, other size,
 # what the decode check expects of it.
-declare -A SPEC=(
+declare -A IMAGES=(
     [title]="make_title rgb(0,0,0) $FS169 $FSOTH opaque"
     [loading]="make_loading rgb(38,85,117) 960x540 900x540 opaque"
     [failed]="make_failed rgb(173,18,0) $FS169 $FSOTH panel"
@@ -552,8 +552,8 @@ declare -A SPEC=(
 )
 
 for b in "${BASES[@]}"; do
-    [[ -n "${SPEC[$b]:-}" ]] || { echo "make_gui_images: unknown image '$b'" >&2; exit 1; }
-    read -r maker bgc s169 soth kind <<< "${SPEC[$b]}"
+    [[ -n "${IMAGES[$b]:-}" ]] || { echo "make_gui_images: unknown image '$b'" >&2; exit 1; }
+    read -r maker bgc s169 soth kind <<< "${IMAGES[$b]}"
     build "$b" "$maker" "$bgc" "$s169" "$soth"
 done
 
@@ -562,7 +562,7 @@ CC=${CC:-cc}
 "$CC" -O2 -Wall -o "$TMP/check_images" "$GUI/check_images.c" -lIL
 checks=()
 for b in title loading failed success red pause bg mute; do
-    read -r maker bgc s169 soth kind <<< "${SPEC[$b]}"
+    read -r maker bgc s169 soth kind <<< "${IMAGES[$b]}"
     checks+=("$kind" "$IMAGES/${b}169.dds" "$s169" "$kind" "$IMAGES/${b}.dds" "$soth")
 done
 "$TMP/check_images" "${checks[@]}"

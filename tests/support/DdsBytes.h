@@ -8,7 +8,7 @@
 
 namespace testdds {
 
-struct DdsSpec {
+struct DdsDescription {
     std::uint32_t width = 4;
     std::uint32_t height = 4;
     std::string fourCC = "DXT5";    // "DX10" adds the extension header
@@ -23,14 +23,14 @@ struct DdsSpec {
     std::vector<std::uint8_t> data;
 };
 
-inline std::uint32_t blockBytesOf(const DdsSpec& spec) {
-    if (spec.fourCC == "DXT1") return 8;
-    if (spec.fourCC == "DX10") return spec.dxgiFormat >= 70 && spec.dxgiFormat <= 72 ? 8 : 16;
+inline std::uint32_t blockBytesOf(const DdsDescription& desc) {
+    if (desc.fourCC == "DXT1") return 8;
+    if (desc.fourCC == "DX10") return desc.dxgiFormat >= 70 && desc.dxgiFormat <= 72 ? 8 : 16;
     return 16;
 }
 
-inline std::uint32_t topLevelBytes(const DdsSpec& spec) {
-    return ((spec.width + 3) / 4) * ((spec.height + 3) / 4) * blockBytesOf(spec);
+inline std::uint32_t topLevelBytes(const DdsDescription& desc) {
+    return ((desc.width + 3) / 4) * ((desc.height + 3) / 4) * blockBytesOf(desc);
 }
 
 inline void putU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
@@ -39,25 +39,25 @@ inline void putU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::ui
     }
 }
 
-inline std::vector<std::uint8_t> buildDds(const DdsSpec& spec) {
-    const bool dx10 = spec.fourCC == "DX10";
+inline std::vector<std::uint8_t> buildDds(const DdsDescription& desc) {
+    const bool dx10 = desc.fourCC == "DX10";
     std::vector<std::uint8_t> bytes(dx10 ? 148 : 128, 0);
     bytes[0] = 'D';
     bytes[1] = 'D';
     bytes[2] = 'S';
     bytes[3] = ' ';
-    putU32(bytes, 4, spec.headerSize);
+    putU32(bytes, 4, desc.headerSize);
     putU32(bytes, 8, 0x1 | 0x2 | 0x4 | 0x1000 | 0x80000);  // caps, height, width, pixel format, linear size
-    putU32(bytes, 12, spec.height);
-    putU32(bytes, 16, spec.width);
-    putU32(bytes, 20, spec.linearSize < 0 ? topLevelBytes(spec) : static_cast<std::uint32_t>(spec.linearSize));
+    putU32(bytes, 12, desc.height);
+    putU32(bytes, 16, desc.width);
+    putU32(bytes, 20, desc.linearSize < 0 ? topLevelBytes(desc) : static_cast<std::uint32_t>(desc.linearSize));
     putU32(bytes, 28, 1);
-    putU32(bytes, 76, spec.pixelFormatSize);
-    putU32(bytes, 80, spec.fourCCFlag ? 0x4 : 0x41);  // FourCC, or RGB with alpha
-    for (std::size_t i = 0; i < 4 && i < spec.fourCC.size(); ++i) {
-        bytes[84 + i] = static_cast<std::uint8_t>(spec.fourCC[i]);
+    putU32(bytes, 76, desc.pixelFormatSize);
+    putU32(bytes, 80, desc.fourCCFlag ? 0x4 : 0x41);  // FourCC, or RGB with alpha
+    for (std::size_t i = 0; i < 4 && i < desc.fourCC.size(); ++i) {
+        bytes[84 + i] = static_cast<std::uint8_t>(desc.fourCC[i]);
     }
-    if (!spec.fourCCFlag) {
+    if (!desc.fourCCFlag) {
         putU32(bytes, 88, 32);
         putU32(bytes, 92, 0x00FF0000);
         putU32(bytes, 96, 0x0000FF00);
@@ -66,17 +66,17 @@ inline std::vector<std::uint8_t> buildDds(const DdsSpec& spec) {
     }
     putU32(bytes, 108, 0x1000);
     if (dx10) {
-        putU32(bytes, 128, spec.dxgiFormat);
-        putU32(bytes, 132, spec.resourceDimension);
-        putU32(bytes, 140, spec.arraySize);
+        putU32(bytes, 128, desc.dxgiFormat);
+        putU32(bytes, 132, desc.resourceDimension);
+        putU32(bytes, 140, desc.arraySize);
     }
-    if (spec.data.empty()) {
-        const std::uint32_t size = spec.fourCCFlag ? topLevelBytes(spec) : spec.width * spec.height * 4;
+    if (desc.data.empty()) {
+        const std::uint32_t size = desc.fourCCFlag ? topLevelBytes(desc) : desc.width * desc.height * 4;
         for (std::uint32_t i = 0; i < size; ++i) {
             bytes.push_back(static_cast<std::uint8_t>(i * 7 + 1));
         }
     } else {
-        bytes.insert(bytes.end(), spec.data.begin(), spec.data.end());
+        bytes.insert(bytes.end(), desc.data.begin(), desc.data.end());
     }
     return bytes;
 }

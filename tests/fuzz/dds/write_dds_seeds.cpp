@@ -11,33 +11,33 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path dir = argv[1];
     std::filesystem::create_directories(dir);
-    auto write = [&](const std::string& name, const testdds::DdsSpec& spec) {
-        testdds::writeFile((dir / name).string(), testdds::buildDds(spec));
+    auto write = [&](const std::string& name, const testdds::DdsDescription& desc) {
+        testdds::writeFile((dir / name).string(), testdds::buildDds(desc));
     };
 
-    testdds::DdsSpec spec;
+    testdds::DdsDescription desc;
     for (const char* code : {"DXT1", "DXT3", "DXT5"}) {
-        spec = {};
-        spec.fourCC = code;
-        spec.width = 8;
-        spec.height = 4;
-        write(std::string(code) + ".dds", spec);
+        desc = {};
+        desc.fourCC = code;
+        desc.width = 8;
+        desc.height = 4;
+        write(std::string(code) + ".dds", desc);
     }
     for (std::uint32_t dxgi : {70u, 74u, 78u}) {
-        spec = {};
-        spec.fourCC = "DX10";
-        spec.dxgiFormat = dxgi;
-        write("dx10-" + std::to_string(dxgi) + ".dds", spec);
+        desc = {};
+        desc.fourCC = "DX10";
+        desc.dxgiFormat = dxgi;
+        write("dx10-" + std::to_string(dxgi) + ".dds", desc);
     }
-    spec = {};
-    spec.width = 5;
-    spec.height = 3;
-    write("odd.dds", spec);
-    spec = {};
-    spec.fourCCFlag = false;
-    write("rgba.dds", spec);
-    spec = {};
-    spec.linearSize = 1;
-    write("small-linear-size.dds", spec);
+    desc = {};
+    desc.width = 5;
+    desc.height = 3;
+    write("odd.dds", desc);
+    desc = {};
+    desc.fourCCFlag = false;
+    write("rgba.dds", desc);
+    desc = {};
+    desc.linearSize = 1;
+    write("small-linear-size.dds", desc);
     return 0;
 }

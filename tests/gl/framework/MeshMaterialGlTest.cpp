@@ -43,12 +43,12 @@ std::vector<glm::vec2> boxTexCoords() {
 }
 
 std::vector<unsigned char> solidDds(std::uint16_t rgb565) {
-    testdds::DdsSpec spec;
-    spec.fourCC = "DXT5";
-    spec.width = 8;
-    spec.height = 8;
-    spec.data = testdds::solidImage("DXT5", 8, 8, rgb565);
-    return testdds::buildDds(spec);
+    testdds::DdsDescription desc;
+    desc.fourCC = "DXT5";
+    desc.width = 8;
+    desc.height = 8;
+    desc.data = testdds::solidImage("DXT5", 8, 8, rgb565);
+    return testdds::buildDds(desc);
 }
 
 class MeshMaterialTest : public testgl::GlTest {

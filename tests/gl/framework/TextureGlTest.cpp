@@ -42,12 +42,12 @@ constexpr std::uint16_t kRed565 = 0xF800;
 constexpr std::uint16_t kGreen565 = 0x07E0;
 
 std::vector<unsigned char> solidDds(const std::string& fourCC, std::uint32_t w, std::uint32_t h, std::uint16_t c) {
-    testdds::DdsSpec spec;
-    spec.fourCC = fourCC;
-    spec.width = w;
-    spec.height = h;
-    spec.data = testdds::solidImage(fourCC == "DX10" ? "DXT5" : fourCC, w, h, c);
-    return testdds::buildDds(spec);
+    testdds::DdsDescription desc;
+    desc.fourCC = fourCC;
+    desc.width = w;
+    desc.height = h;
+    desc.data = testdds::solidImage(fourCC == "DX10" ? "DXT5" : fourCC, w, h, c);
+    return testdds::buildDds(desc);
 }
 
 // Every pixel of the texture's level 0 has this RGBA colour.
@@ -116,7 +116,7 @@ TEST_F(TextureTest, BindUsesTheGivenUnitAndAnUninitialisedTextureBindsNothing) {
     EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE3);
     EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), static_cast<GLint>(texture.handle));
 
-    testdds::DdsSpec rgba;
+    testdds::DdsDescription rgba;
     rgba.fourCCFlag = false;
     const std::string plain = assets.write("plain.dds", testdds::buildDds(rgba));
     std::unique_ptr<Texture> uninitialised;
@@ -197,7 +197,7 @@ TEST_F(TextureTest, AFileOnlyOurReaderUnderstandsKeepsItsCompressedImageToo) {
 }
 
 TEST_F(TextureTest, AnUncompressedDdsGivesAnRgbaTextureThatBindIgnoresButReleaseDeletes) {
-    testdds::DdsSpec rgba;
+    testdds::DdsDescription rgba;
     rgba.fourCCFlag = false;
     rgba.width = 2;
     rgba.height = 2;

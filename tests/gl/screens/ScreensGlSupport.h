@@ -80,16 +80,16 @@ struct Rgba {
 // A DXT5 file of 8 x 8 pixels: its top half (the first rows of the file) one colour, the bottom
 // half another.
 inline std::vector<unsigned char> twoToneDds(Rgba top, Rgba bottom) {
-    testdds::DdsSpec spec;
-    spec.width = 8;
-    spec.height = 8;
+    testdds::DdsDescription desc;
+    desc.width = 8;
+    desc.height = 8;
     for (int blockRow = 0; blockRow < 2; ++blockRow) {
         const Rgba& c = blockRow == 0 ? top : bottom;
         for (int blockColumn = 0; blockColumn < 2; ++blockColumn) {
-            appendSolidBlock(spec.data, c.r, c.g, c.b, c.a);
+            appendSolidBlock(desc.data, c.r, c.g, c.b, c.a);
         }
     }
-    const std::vector<std::uint8_t> bytes = testdds::buildDds(spec);
+    const std::vector<std::uint8_t> bytes = testdds::buildDds(desc);
     return std::vector<unsigned char>(bytes.begin(), bytes.end());
 }
 

@@ -33,11 +33,11 @@ void expectAllZero(const DDSImage& image) {
 
 TEST(LoadDds, ReturnsTheTopLevelOfAValidFile) {
     TempDir tmp;
-    testdds::DdsSpec spec;
-    spec.fourCC = "DXT5";
-    spec.width = 5;
-    spec.height = 3;
-    const auto bytes = testdds::buildDds(spec);
+    testdds::DdsDescription desc;
+    desc.fourCC = "DXT5";
+    desc.width = 5;
+    desc.height = 3;
+    const auto bytes = testdds::buildDds(desc);
     const std::string path = (tmp.path() / "a.dds").string();
     testdds::writeFile(path, bytes);
 
@@ -54,7 +54,7 @@ TEST(LoadDds, ReturnsTheTopLevelOfAValidFile) {
 
 TEST(LoadDds, SrgbAndRgbVariantsLoadAsTheLinearRgbaFormats) {
     TempDir tmp;
-    testdds::DdsSpec srgb;
+    testdds::DdsDescription srgb;
     srgb.fourCC = "DX10";
     srgb.dxgiFormat = 78;  // BC3_UNORM_SRGB
     const std::string path = (tmp.path() / "srgb.dds").string();
@@ -63,7 +63,7 @@ TEST(LoadDds, SrgbAndRgbVariantsLoadAsTheLinearRgbaFormats) {
     EXPECT_EQ(loaded.image.format, 0x83F3u);
     delete[] loaded.image.image;
 
-    testdds::DdsSpec rgbDxt1;
+    testdds::DdsDescription rgbDxt1;
     rgbDxt1.fourCC = "DX10";
     rgbDxt1.dxgiFormat = 71;  // BC1_UNORM
     testdds::writeFile(path, testdds::buildDds(rgbDxt1));
@@ -86,7 +86,7 @@ TEST(LoadDds, AFileThatIsNoTextureIsReported) {
     EXPECT_EQ(loaded.output, "Unable to load DDS image file from path[" + text + "]\n");
     expectAllZero(loaded.image);
 
-    testdds::DdsSpec zero;
+    testdds::DdsDescription zero;
     zero.width = 0;
     testdds::writeFile(text, testdds::buildDds(zero));
     loaded = load(text);
@@ -95,7 +95,7 @@ TEST(LoadDds, AFileThatIsNoTextureIsReported) {
 
 TEST(LoadDds, AnUncompressedFileIsAnUnsupportedFormat) {
     TempDir tmp;
-    testdds::DdsSpec rgba;
+    testdds::DdsDescription rgba;
     rgba.fourCCFlag = false;
     const std::string path = (tmp.path() / "rgba.dds").string();
     testdds::writeFile(path, testdds::buildDds(rgba));
@@ -107,14 +107,14 @@ TEST(LoadDds, AnUncompressedFileIsAnUnsupportedFormat) {
 TEST(LoadDds, ShortDataFailsWithoutAMessage) {
     TempDir tmp;
     const std::string path = (tmp.path() / "short.dds").string();
-    auto bytes = testdds::buildDds(testdds::DdsSpec{});
+    auto bytes = testdds::buildDds(testdds::DdsDescription{});
     bytes.pop_back();
     testdds::writeFile(path, bytes);
     Loaded loaded = load(path);
     EXPECT_EQ(loaded.output, "");
     expectAllZero(loaded.image);
 
-    testdds::DdsSpec lying;
+    testdds::DdsDescription lying;
     lying.linearSize = 15;  // below the 16 bytes of the 4 x 4 DXT5 top level
     testdds::writeFile(path, testdds::buildDds(lying));
     loaded = load(path);
