@@ -267,7 +267,8 @@ void updateGame(GameContext& context) {
     escapeFade = escapeFadeForTicks(state.endScreenTicks);
     blendFactor = blendFactorForDistance(glm::length(player.position));
     dirL.color = blendFactor * glm::vec3(0.298f, 0.631f, 0.843f) + (1.0f - blendFactor) * defaultLightColor;
-    if (state.elapsed > state.timeLimit - 11.0 && !lostByTime) {
+    // Not during the intro: its time does not count (the clock starts again when it ends).
+    if (!introActive && state.elapsed > state.timeLimit - 11.0 && !lostByTime) {
         clockTicking = true;
     }
     if (SoundManager* sound = context.soundManager) {

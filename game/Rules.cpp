@@ -40,7 +40,10 @@ void checkGameRules() {
     GameState& state = *GameState::getInstance();
     const glm::vec3 p = Player::getInstance()->position;
 
-    if (state.elapsed > state.timeLimit) {
+    // The run's clock starts again when the intro ends, so time spent on the title or loading
+    // screen must not end the run: on a machine too slow to show the title within the time
+    // limit the run would otherwise be lost before it began.
+    if (!introActive && state.elapsed > state.timeLimit) {
         lostByTime = true;
         gameOver = true;
         state.textTicks = 0;

@@ -7,10 +7,8 @@ from screens_support import (LOADING_CLEAR, TIMEOUT_CLEAR, Reference, orange_pix
                              time_line_box)
 
 WIDTH, HEIGHT = 640, 360
-# Long enough for the loading screen to end well inside it on a slow machine (the clock runs
-# from start-up until the loading screen ends, and software rendering on two cores manages
-# about ten frames a second, so the 180 ticks of the loading screen can take 20 s or more),
-# short enough to wait for.
+# Long enough to see the time-left line count down on a slow machine (software rendering on two
+# cores manages about ten frames a second), short enough to wait for.
 TIME_LIMIT = 60
 
 

@@ -37,6 +37,20 @@ TEST_F(RulesTest, TimeOutIsStrictlyAfterTheLimit) {
     EXPECT_EQ(textFadeAlpha, 0.0f);
 }
 
+TEST_F(RulesTest, TimeSpentInTheIntroNeverEndsTheRun) {
+    // A slow machine may take longer than the limit to show the title; the clock starts
+    // again when the intro ends, so the run is not lost on the title screen.
+    introActive = true;
+    state->timeLimit = 90.0;
+    state->elapsed = 200.0;
+    checkGameRules();
+    EXPECT_FALSE(gameOver);
+    EXPECT_FALSE(lostByTime);
+    introActive = false;
+    checkGameRules();
+    EXPECT_TRUE(lostByTime);
+}
+
 TEST_F(RulesTest, FallAndTimeOutInOneStepSetBoth) {
     state->elapsed = 91.0;
     player->position.y = -24.5f;
