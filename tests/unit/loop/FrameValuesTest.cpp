@@ -106,3 +106,21 @@ TEST_F(PausedClock, DoesNothingUnlessTheClockIsPaused) {
     EXPECT_DOUBLE_EQ(state.lastTime, 90.0);
     EXPECT_FALSE(fadeOut);
 }
+
+// ---- the tick of the frames-per-second window ---------------------------------------------
+
+#include <chrono>
+#include <thread>
+
+#include "platform/system/MonotonicTicks.h"
+
+TEST(MonotonicTick, CountsFromTheProcessStartSoSinglePrecisionKeepsMilliseconds) {
+    const std::uint32_t first = monotonicTickMs();
+    // Small enough that a float still holds whole milliseconds exactly (below 2^24).
+    EXPECT_LT(first, 1u << 24);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    const std::uint32_t second = monotonicTickMs();
+    EXPECT_GE(second - first, 25u);
+    EXPECT_LT(second - first, 5000u);
+    EXPECT_EQ(static_cast<std::uint32_t>(static_cast<float>(second)), second);
+}
