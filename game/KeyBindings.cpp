@@ -10,6 +10,7 @@
 #include "game/GlobalState.h"
 #include "game/Player.h"
 #include "game/Settings.h"
+#include "platform/system/Clock.h"
 
 namespace {
 
@@ -66,7 +67,12 @@ void onRelease(GLFWwindow* window, Player& player, int key) {
     case GLFW_KEY_D: player.moveRight = false; break;
     case GLFW_KEY_N:
         if (paused) {
-            // The frame loop resumes the clock first, then restarts.
+            // The frame loop resumes the clock first, then restarts. Released before the first
+            // paused frame stopped the clock, the pause has no start yet: it lasted nothing, and
+            // an old start would shift the frame clocks by the time since that earlier pause.
+            if (!clockPaused) {
+                GameState::getInstance()->pauseStart = clockSeconds();
+            }
             clockPaused = true;
             paused = false;
             restartRequested = true;

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "WorldStubs.h"
+#include "game/GameState.h"
 #include "game/GlobalState.h"
 #include "game/KeyBindings.h"
 #include "game/Player.h"
 #include "game/Settings.h"
+#include "platform/system/Clock.h"
 
 namespace {
 
@@ -88,6 +90,22 @@ TEST_F(KeyBindingsTest, NInThePauseRequestsARestart) {
     EXPECT_TRUE(clockPaused);
     EXPECT_TRUE(restartRequested);
     EXPECT_EQ(restartEffectsCalls, 0);  // the frame loop restarts, not the key
+}
+
+TEST_F(KeyBindingsTest, NReleasedBeforeThePauseStoppedTheClockShiftsNothing) {
+    // P, then N before the frame loop ran its first paused pass: the clock was never stopped,
+    // so the resume that precedes the restart must not take an old pause's start for this one.
+    double now = 500.0;
+    setClockSecondsSource([&now] { return now; });
+    GameState& state = *GameState::getInstance();
+    state.pauseStart = 3.0;  // left over from a pause long ago
+    state.lastTime = 499.9;
+    release(GLFW_KEY_P);
+    now = 500.02;
+    release(GLFW_KEY_N);
+    state.resumeClockAfterPause();
+    EXPECT_NEAR(state.lastTime, 499.9, 1e-9);
+    resetClockSources();
 }
 
 TEST_F(KeyBindingsTest, NOutsideThePauseRestartsAtOnce) {
