@@ -37,10 +37,11 @@ public:
     float fallSpeedFactor = 1.5f;                       // fall speed capped at fallSpeedFactor * gravity
     float turnFactor = 150.0f;                          // degrees per full window width of mouse travel
 
-    // The longest step the motion model takes at once (seconds): two rendered frames of 1/60 s.
-    // After a stall the frame loop would hand over the whole stall, which could carry the
-    // player through a platform edge or a wall in one move.
-    static constexpr float maxStepSeconds = 2.0f / 60.0f;
+    // The longest step the motion model takes at once (seconds). After a stall the frame loop
+    // would hand over the whole stall, which could carry the player off a platform in one move.
+    // A tenth of a second still lets a machine that renders only ten frames a second move the
+    // thief at full speed.
+    static constexpr float maxStepSeconds = 0.1f;
 
     static Player* getInstance();
 

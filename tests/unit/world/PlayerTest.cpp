@@ -114,7 +114,17 @@ TEST_F(PlayerTest, OnlyTheFirstHeldKeyCounts) {
     }
 }
 
-TEST_F(PlayerTest, StalledStepIsBoundedToTwoFrames) {
+TEST_F(PlayerTest, SlowFramesMoveAtFullSpeedButAStallIsBounded) {
+    fixedSteps(10);
+    player->moveForward = true;
+    // A frame of 1/20 s (a slow software renderer) moves the thief by its full speed.
+    float z = player->position.z;
+    fixedStep(0.05f);
+    EXPECT_NEAR(z - player->position.z, 6.867f * 0.05f, 1e-4f);
+    player->moveForward = false;
+}
+
+TEST_F(PlayerTest, StalledStepIsBounded) {
     fixedSteps(10);
     player->moveForward = true;
     const float z = player->position.z;
