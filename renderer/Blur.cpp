@@ -3,17 +3,9 @@
 #include "framework/Shader.h"
 #include "game/Settings.h"
 #include "platform/gl/GL.h"
+#include "renderer/GuiImage.h"
 
 namespace {
-const float blurQuad[24] = {
-    -1.0f, 1.0f,  0.0f, 1.0f,  //
-    -1.0f, -1.0f, 0.0f, 0.0f,  //
-    1.0f,  -1.0f, 1.0f, 0.0f,  //
-    -1.0f, 1.0f,  0.0f, 1.0f,  //
-    1.0f,  -1.0f, 1.0f, 0.0f,  //
-    1.0f,  1.0f,  1.0f, 1.0f,
-};
-
 void drawPass(Shader& shader, unsigned int input, const Blur& blur) {
     shader.use();
     glBindTexture(GL_TEXTURE_2D, input);
@@ -25,17 +17,7 @@ void drawPass(Shader& shader, unsigned int input, const Blur& blur) {
 }
 }  // namespace
 
-Blur::Blur() {
-    glGenVertexArrays(1, &vao);
-    glGenBuffers(1, &vbo);
-    glBindVertexArray(vao);
-    glBindBuffer(GL_ARRAY_BUFFER, vbo);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(blurQuad), blurQuad, GL_STATIC_DRAW);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float), nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float), reinterpret_cast<void*>(2 * sizeof(float)));
-}
+Blur::Blur() { createQuadVertexArray(fullScreenQuadVertices(), vao, vbo); }
 
 Blur* Blur::getInstance() {
     static Blur instance;
