@@ -1,5 +1,10 @@
 #include "platform/audio/OpenAlSoundEngine.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "platform/audio/OggDecoder.h"
 
 #include <AL/al.h>
@@ -529,10 +534,34 @@ using detail::Core;
 using detail::SoundImpl;
 using detail::SourceImpl;
 
+namespace {
+
+// Opens the default device with the standard error stream silenced: on a machine without a
+// sound card the system's sound libraries write a screenful of their own complaints there before
+// the open fails, and the game says what matters in one line of its own.
+ALCdevice* openDefaultDeviceQuietly() {
+    std::fflush(stderr);
+    const int savedStderr = dup(STDERR_FILENO);
+    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (savedStderr >= 0 && devNull >= 0) {
+        dup2(devNull, STDERR_FILENO);
+    }
+    ALCdevice* device = alcOpenDevice(nullptr);
+    std::fflush(stderr);
+    if (savedStderr >= 0 && devNull >= 0) {
+        dup2(savedStderr, STDERR_FILENO);
+    }
+    if (devNull >= 0) close(devNull);
+    if (savedStderr >= 0) close(savedStderr);
+    return device;
+}
+
+}  // namespace
+
 OpenAlSoundEngine::OpenAlSoundEngine(OutputDriver driver) : core_(std::make_shared<Core>()) {
     if (driver == OutputDriver::None)
         return;
-    ALCdevice* device = alcOpenDevice(nullptr);
+    ALCdevice* device = openDefaultDeviceQuietly();
     ALCcontext* context = nullptr;
     if (device) {
         bool efx = alcIsExtensionPresent(device, "ALC_EXT_EFX") == ALC_TRUE;
