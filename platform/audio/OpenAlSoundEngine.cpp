@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 
 #include "platform/audio/OggDecoder.h"
 
@@ -534,34 +535,27 @@ using detail::Core;
 using detail::SoundImpl;
 using detail::SourceImpl;
 
-namespace {
-
-// Opens the default device with the standard error stream silenced: on a machine without a
-// sound card the system's sound libraries write a screenful of their own complaints there before
-// the open fails, and the game says what matters in one line of its own.
-ALCdevice* openDefaultDeviceQuietly() {
+void withStderrSilenced(const std::function<void()>& work) {
     std::fflush(stderr);
     const int savedStderr = dup(STDERR_FILENO);
     const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (savedStderr >= 0 && devNull >= 0) {
-        dup2(devNull, STDERR_FILENO);
-    }
-    ALCdevice* device = alcOpenDevice(nullptr);
+    const bool redirected = savedStderr >= 0 && devNull >= 0 && dup2(devNull, STDERR_FILENO) >= 0;
+    work();
     std::fflush(stderr);
-    if (savedStderr >= 0 && devNull >= 0) {
+    if (redirected) {
         dup2(savedStderr, STDERR_FILENO);
     }
     if (devNull >= 0) close(devNull);
     if (savedStderr >= 0) close(savedStderr);
-    return device;
 }
-
-}  // namespace
 
 OpenAlSoundEngine::OpenAlSoundEngine(OutputDriver driver) : core_(std::make_shared<Core>()) {
     if (driver == OutputDriver::None)
         return;
-    ALCdevice* device = openDefaultDeviceQuietly();
+    // On a machine without a sound card the system's sound libraries write a screenful of their
+    // own complaints before the open fails; the game says what matters in one line of its own.
+    ALCdevice* device = nullptr;
+    withStderrSilenced([&device] { device = alcOpenDevice(nullptr); });
     ALCcontext* context = nullptr;
     if (device) {
         bool efx = alcIsExtensionPresent(device, "ALC_EXT_EFX") == ALC_TRUE;

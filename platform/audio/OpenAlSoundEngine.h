@@ -4,10 +4,14 @@
 
 #include "platform/audio/SoundEngine.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace audio {
+
+// Runs the work with the standard error stream pointed at /dev/null, then restores it.
+void withStderrSilenced(const std::function<void()>& work);
 
 namespace detail {
 struct Core;

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -36,7 +37,9 @@ protected:
     void SetUp() override {
         dir = audiotest::makeTempDir();
         testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
         engine = std::make_unique<OpenAlSoundEngine>(OutputDriver::Automatic);
+        openingErrors = testing::internal::GetCapturedStderr();
         opening = testing::internal::GetCapturedStdout();
         path = dir + "/tone.ogg";
         ASSERT_TRUE(audiotest::writeToneOgg(path, 440.0, 0.3));
@@ -44,13 +47,25 @@ protected:
         ASSERT_NE(source, nullptr);
     }
 
-    std::string dir, path, opening;
+    std::string dir, path, opening, openingErrors;
     std::unique_ptr<OpenAlSoundEngine> engine;
     SoundSource* source = nullptr;
 };
 
+TEST(SilencedStderr, HidesWhatTheWorkWritesAndRestoresTheStream) {
+    testing::internal::CaptureStderr();
+    withStderrSilenced([] {
+        std::fputs("ALSA lib pcm.c: Unknown PCM default\n", stderr);
+        std::fflush(stderr);
+    });
+    std::fputs("after\n", stderr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "after\n");
+}
+
 TEST_F(NoDevice, FailedOpenPrintsOneLineAndRunsSilently) {
     EXPECT_EQ(opening, kNoDeviceLine);
+    // The sound libraries' own complaints about the missing device stay off the console.
+    EXPECT_EQ(openingErrors, "");
     EXPECT_FALSE(engine->hasDevice());
     EXPECT_EQ(engine->openAlSourceCount(), 0);
     // The file is still decoded: its length drives the timing.
