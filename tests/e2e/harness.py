@@ -3,6 +3,7 @@ tree, drives it with real key presses (xdotool) and reads its console and screen
 
 Only the Python standard library is used (plus the X tools the setup script installs)."""
 
+import contextlib
 import ctypes
 import ctypes.util
 import os
@@ -216,10 +217,41 @@ class Game:
             if self.proc.poll() is None:
                 self.key_up(name)
 
+    def expect_exit(self, expected=0, timeout=60, after="the last step"):
+        code = self.wait_exit(timeout)
+        check(code == expected, "exit status %s after %s, expected %s" % (code, after, expected))
+
+    def quit_with_escape(self, when="Escape"):
+        """Escape closes the window; the game shuts down in order with status 0."""
+        self.key("Escape")
+        self.expect_exit(0, 60, when)
+
     def close_window(self):
         """Closes the window the way a desktop does: a WM_DELETE_WINDOW client message."""
         check(self.window is not None, "no window to close")
         send_wm_delete(self.xvfb.display, int(self.window))
+
+
+@contextlib.contextmanager
+def running_game(build_dir, screen=(640, 360), env=None, prepare=None, **tree_options):
+    """The real game in a throw-away tree under an X server of its own; the game, the server and
+    the tree are gone afterwards, whatever the scenario did. `prepare(tree)` runs before the
+    game starts; the other keywords go to Tree."""
+    xvfb = Xvfb(*screen)
+    tree = None
+    game = None
+    try:
+        tree = Tree(build_dir, **tree_options)
+        if prepare:
+            prepare(tree)
+        game = Game(tree, xvfb, env=env)
+        yield game
+    finally:
+        if game:
+            game.kill()
+        xvfb.close()
+        if tree:
+            tree.remove()
 
 
 class Image:

@@ -5,7 +5,7 @@ walks him backwards off the start platform's back edge, the red fall overlay com
 fell end screen follows; N restarts with the loading screen and the game frame at the start
 again; Escape quits with status 0."""
 
-from harness import Game, Tree, Xvfb, check, run_test
+from harness import check, run_test, running_game
 from gameplay_support import (HEIGHT, PLATFORM, SETTINGS, SKY_BAND, WIDTH, FallEndPicture, Steps,
                               console_errors, loading_reference, loading_screen, mean_color,
                               red_tinted, start_frame, wait_for_settled_start_frame)
@@ -13,10 +13,7 @@ from gameplay_support import (HEIGHT, PLATFORM, SETTINGS, SKY_BAND, WIDTH, FallE
 
 def scenario(build_dir):
     step = Steps()
-    xvfb = Xvfb(WIDTH, HEIGHT)
-    tree = Tree(build_dir, settings=SETTINGS)
-    game = Game(tree, xvfb)
-    try:
+    with running_game(build_dir, (WIDTH, HEIGHT), settings=SETTINGS) as game:
         game.find_window(timeout=120)
         loading = loading_reference()
         fell = FallEndPicture()
@@ -64,14 +61,8 @@ def scenario(build_dir):
         errors = console_errors(game)
         check(not errors, "error lines on the console:\n%s" % "\n".join(errors[:20]))
 
-        game.key("Escape")
-        code = game.wait_exit(60)
-        check(code == 0, "exit status %s after Escape" % code)
+        game.quit_with_escape("Escape")
         step("quit with status 0")
-    finally:
-        game.kill()
-        xvfb.close()
-        tree.remove()
 
 
 if __name__ == "__main__":

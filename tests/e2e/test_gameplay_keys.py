@@ -2,7 +2,7 @@
 takes it away; F5 shows the frames-per-second counter ("FPS: " and the count) in the upper left
 and F5 again hides it; Escape during the game frame quits with status 0."""
 
-from harness import Game, Tree, Xvfb, check, run_test
+from harness import check, run_test, running_game
 from gameplay_support import (FPS_BOX, HEIGHT, SETTINGS, WIDTH, Stamp, Steps, console_errors,
                               start_frame, wait_for_settled_start_frame)
 from screens_support import orange_pixels
@@ -10,10 +10,7 @@ from screens_support import orange_pixels
 
 def scenario(build_dir):
     step = Steps()
-    xvfb = Xvfb(WIDTH, HEIGHT)
-    tree = Tree(build_dir, settings=SETTINGS)
-    game = Game(tree, xvfb)
-    try:
+    with running_game(build_dir, (WIDTH, HEIGHT), settings=SETTINGS) as game:
         game.find_window(timeout=120)
         mute = Stamp("mute.dds", step=1, reach=1, evenness=16)
         frame = wait_for_settled_start_frame(game)
@@ -45,14 +42,8 @@ def scenario(build_dir):
         check(start_frame(game.screenshot()), "the game frame is gone before Escape")
         errors = console_errors(game)
         check(not errors, "error lines on the console:\n%s" % "\n".join(errors[:20]))
-        game.key("Escape")
-        code = game.wait_exit(60)
-        check(code == 0, "exit status %s after Escape during the game frame" % code)
+        game.quit_with_escape("Escape during the game frame")
         step("quit with status 0")
-    finally:
-        game.kill()
-        xvfb.close()
-        tree.remove()
 
 
 if __name__ == "__main__":

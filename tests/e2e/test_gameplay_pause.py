@@ -3,7 +3,7 @@ image (its dark, translucent panel in the middle; beside the panel the platform'
 smeared), and the picture holds still; P again brings the game frame back; P then N restarts
 from the pause with the loading screen; Escape quits with status 0."""
 
-from harness import Game, Tree, Xvfb, check, run_test
+from harness import check, run_test, running_game
 from gameplay_support import (HEIGHT, SETTINGS, SIDE_STRIPS, WIDTH, Stamp, Steps, console_errors,
                               loading_reference, loading_screen, start_frame,
                               wait_for_settled_start_frame)
@@ -15,10 +15,7 @@ def detail(shot):
 
 def scenario(build_dir):
     step = Steps()
-    xvfb = Xvfb(WIDTH, HEIGHT)
-    tree = Tree(build_dir, settings=SETTINGS)
-    game = Game(tree, xvfb)
-    try:
+    with running_game(build_dir, (WIDTH, HEIGHT), settings=SETTINGS) as game:
         game.find_window(timeout=120)
         loading = loading_reference()
         pause = Stamp("pause.dds")
@@ -58,14 +55,8 @@ def scenario(build_dir):
 
         errors = console_errors(game)
         check(not errors, "error lines on the console:\n%s" % "\n".join(errors[:20]))
-        game.key("Escape")
-        code = game.wait_exit(60)
-        check(code == 0, "exit status %s after Escape" % code)
+        game.quit_with_escape("Escape")
         step("quit with status 0")
-    finally:
-        game.kill()
-        xvfb.close()
-        tree.remove()
 
 
 if __name__ == "__main__":

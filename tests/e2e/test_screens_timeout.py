@@ -2,7 +2,7 @@
 its time-left line counting down, then the time-out end screen over its clear colour; N brings
 the loading screen back and Escape quits with status 0."""
 
-from harness import Game, Tree, Xvfb, check, run_test
+from harness import check, run_test, running_game
 from screens_support import (LOADING_CLEAR, TIMEOUT_CLEAR, Reference, orange_pixels, shows,
                              time_line_box)
 
@@ -13,11 +13,8 @@ TIME_LIMIT = 60
 
 
 def scenario(build_dir):
-    xvfb = Xvfb(WIDTH, HEIGHT)
-    tree = Tree(build_dir, settings={"game": {"timeLimit": str(TIME_LIMIT)},
-                                     "debug": {"skipIntro": "true"}})
-    game = Game(tree, xvfb)
-    try:
+    with running_game(build_dir, (WIDTH, HEIGHT), settings={"game": {"timeLimit": str(TIME_LIMIT)},
+                                                            "debug": {"skipIntro": "true"}}) as game:
         game.find_window(timeout=120)
         # 640 x 360 is not exactly 1280 x 720: the other variant of each image.
         loading = Reference("loading.dds", WIDTH, HEIGHT)
@@ -52,13 +49,7 @@ def scenario(build_dir):
         game.wait_for_screen(shows(loading, LOADING_CLEAR, min_alpha=0.5), timeout=60,
                              what="the loading screen after N")
 
-        game.key("Escape")
-        code = game.wait_exit(60)
-        check(code == 0, "exit status %s after Escape" % code)
-    finally:
-        game.kill()
-        xvfb.close()
-        tree.remove()
+        game.quit_with_escape()
 
 
 if __name__ == "__main__":

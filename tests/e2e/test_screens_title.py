@@ -3,17 +3,14 @@ live from its first frame: N and P change nothing during the title, Escape quits
 
 import time
 
-from harness import Game, Tree, Xvfb, check, run_test
+from harness import check, run_test, running_game
 from screens_support import LOADING_CLEAR, TITLE_CLEAR, Reference, shows
 
 WIDTH, HEIGHT = 640, 360
 
 
 def scenario(build_dir):
-    xvfb = Xvfb(WIDTH, HEIGHT)
-    tree = Tree(build_dir, settings={"debug": {"skipIntro": "false"}})
-    game = Game(tree, xvfb)
-    try:
+    with running_game(build_dir, (WIDTH, HEIGHT), settings={"debug": {"skipIntro": "false"}}) as game:
         game.find_window(timeout=120)
         title = Reference("title.dds", WIDTH, HEIGHT)
         loading = Reference("loading.dds", WIDTH, HEIGHT)
@@ -31,13 +28,7 @@ def scenario(build_dir):
         time.sleep(1.0)
         game.wait_for_screen(shows(title, TITLE_CLEAR), timeout=10, what="the title screen after N and P")
 
-        game.key("Escape")
-        code = game.wait_exit(60)
-        check(code == 0, "exit status %s after Escape during the title screen" % code)
-    finally:
-        game.kill()
-        xvfb.close()
-        tree.remove()
+        game.quit_with_escape("Escape during the title screen")
 
 
 if __name__ == "__main__":

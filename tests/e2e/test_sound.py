@@ -3,11 +3,12 @@ device; once the title screen has started (ambience with the intro narration), t
 mix is not silent, and closing the window ends the recording cleanly."""
 
 import os
+import shutil
 import struct
 import tempfile
 import time
 
-from harness import Failure, Game, Tree, Xvfb, check, run_test
+from harness import Failure, check, run_test, running_game
 
 
 def read_wave_rms(path, skip_seconds=0.0):
@@ -34,35 +35,28 @@ def read_wave_rms(path, skip_seconds=0.0):
 
 
 def scenario(build_dir):
-    xvfb = Xvfb(1280, 720)
-    tree = Tree(build_dir, settings={"debug": {"skipIntro": "false"}})
     conf_dir = tempfile.mkdtemp(prefix="qv-e2e-sound-")
     wave = os.path.join(conf_dir, "mix.wav")
     conf = os.path.join(conf_dir, "alsoft.conf")
     with open(conf, "w") as f:
         f.write("drivers = wave\n\n[wave]\nfile = %s\n" % wave)
-    game = Game(tree, xvfb, env={"ALSOFT_DRIVERS": "wave", "ALSOFT_CONF": conf})
     try:
-        game.wait_for_line(r"     GAME INIT DONE     ", timeout=120)
-        check(not any("no sound device" in l for l in game.lines), "the wave device did not open")
-        check(not any(l.startswith("Sound: could not load") for l in game.lines),
-              "a sound failed to load:\n" + "\n".join(l for l in game.lines if l.startswith("Sound:")))
-        game.find_window(timeout=60)
-        time.sleep(4.0)   # the title screen's ambience and narration play
-        game.close_window()
-        code = game.wait_exit(60)
-        check(code == 0, "exit status %s after closing the window" % code)
+        with running_game(build_dir, (1280, 720), env={"ALSOFT_DRIVERS": "wave", "ALSOFT_CONF": conf},
+                          settings={"debug": {"skipIntro": "false"}}) as game:
+            game.wait_for_line(r"     GAME INIT DONE     ", timeout=120)
+            check(not any("no sound device" in l for l in game.lines), "the wave device did not open")
+            check(not any(l.startswith("Sound: could not load") for l in game.lines),
+                  "a sound failed to load:\n" + "\n".join(l for l in game.lines if l.startswith("Sound:")))
+            game.find_window(timeout=60)
+            time.sleep(4.0)   # the title screen's ambience and narration play
+            game.close_window()
+            game.expect_exit(0, 60, "closing the window")
         rms, seconds = read_wave_rms(wave, skip_seconds=0.5)
         check(seconds > 2.0, "only %.1f s were recorded" % seconds)
         print("recorded %.1f s of mix, RMS %.4f" % (seconds, rms))
         check(rms > 0.005, "the mix is silent (RMS %.5f)" % rms)
     finally:
-        game.kill()
-        xvfb.close()
-        tree.remove()
-        for name in os.listdir(conf_dir):
-            os.remove(os.path.join(conf_dir, name))
-        os.rmdir(conf_dir)
+        shutil.rmtree(conf_dir, ignore_errors=True)
 
 
 if __name__ == "__main__":

@@ -3,7 +3,7 @@ window with the configured title and shuts down with status 0 when the window is
 
 import re
 
-from harness import Failure, Game, Tree, Xvfb, check, run_test
+from harness import check, run_test, running_game
 
 HEADERS = ["QUARVELLINE", "WINDOW SETUP", "LOADING BULLET", "LOADING LEVEL", "SOUND SETUP",
            "SHADER SETUP", "GAME INIT DONE"]
@@ -33,10 +33,7 @@ def header_line(title):
 
 
 def scenario(build_dir):
-    xvfb = Xvfb(1280, 720)
-    tree = Tree(build_dir, settings={"window": {"title": "Thief Test Window"}})
-    game = Game(tree, xvfb)
-    try:
+    with running_game(build_dir, (1280, 720), settings={"window": {"title": "Thief Test Window"}}) as game:
         game.wait_for_line(r"\*     GAME INIT DONE     \*", timeout=120)
         game.find_window("Thief Test Window", timeout=60)
         lines = list(game.lines)
@@ -74,12 +71,7 @@ def scenario(build_dir):
               "high-severity OpenGL errors during start-up")
 
         game.close_window()
-        code = game.wait_exit(60)
-        check(code == 0, "exit status %s after closing the window" % code)
-    finally:
-        game.kill()
-        xvfb.close()
-        tree.remove()
+        game.expect_exit(0, 60, "closing the window")
 
 
 if __name__ == "__main__":
