@@ -6,7 +6,7 @@
 
 #include <GLFW/glfw3.h>
 
-#include "game/Settings.h"
+#include "state/Settings.h"
 
 namespace {
 

@@ -1,9 +1,11 @@
 #include "game/GameContext.h"
 
-#include "game/Camera.h"
-#include "game/GameState.h"
-#include "game/Player.h"
-#include "game/Settings.h"
+#include <utility>
+
+#include "state/Camera.h"
+#include "state/GameState.h"
+#include "state/Player.h"
+#include "state/Settings.h"
 #include "game/SoundManager.h"
 #include "platform/gl/GL.h"
 #include "renderer/Blur.h"
@@ -54,4 +56,23 @@ void GameContext::release() {
     if (quadVao) glDeleteVertexArrays(1, &quadVao);
     if (pauseSnapshot) glDeleteTextures(1, &pauseSnapshot);
     quadVbo = quadVao = pauseSnapshot = 0;
+}
+
+void GameState::resumeAfterPause(GameContext& context) { context.gameState->resumeClockAfterPause(); }
+
+void loadContextImages(GameContext& context, GLFWwindow* window, ParticleSystem* fire, ParticleSystem* smoke,
+                       std::shared_ptr<Shader> textureShader, std::shared_ptr<Shader> sceneTextureShader,
+                       std::shared_ptr<Shader> textShader, std::shared_ptr<Shader> guiShader) {
+    context.gameWindow = window;
+    context.fireParticles = fire;
+    context.smokeParticles = smoke;
+    context.textureShader = std::move(textureShader);
+    context.sceneTextureShader = std::move(sceneTextureShader);
+    context.textShader = std::move(textShader);
+    context.guiShader = std::move(guiShader);
+    const std::vector<float> overlayQuad =
+        context.overlay ? context.overlay->vertices : Overlay::getInstance()->vertices;
+    context.bgImage = GuiImage(cornerQuadVertices(currentWidth, currentHeight), "../assets/images/bg",
+                               context.guiShader);
+    context.muteImage = GuiImage(overlayQuad, "../assets/images/mute", context.guiShader);
 }

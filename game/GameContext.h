@@ -58,3 +58,10 @@ struct GameContext {
     // Gives the context's OpenGL names back (shutdown, before glfwTerminate).
     void release();
 };
+
+// Fills the window, the two particle systems, the four programs and the two images of the
+// game frame (after the shaders are built).
+void loadContextImages(GameContext& context, GLFWwindow* window, ParticleSystem* fire,
+                       ParticleSystem* smoke, std::shared_ptr<Shader> textureShader,
+                       std::shared_ptr<Shader> sceneTextureShader, std::shared_ptr<Shader> textShader,
+                       std::shared_ptr<Shader> guiShader);

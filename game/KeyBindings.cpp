@@ -6,10 +6,11 @@
 
 #include <iostream>
 
-#include "game/GameState.h"
-#include "game/GlobalState.h"
-#include "game/Player.h"
-#include "game/Settings.h"
+#include "game/Rules.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/Player.h"
+#include "state/Settings.h"
 #include "platform/system/Clock.h"
 
 namespace {

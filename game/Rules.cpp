@@ -1,9 +1,9 @@
-#include "game/GameState.h"
+#include "state/GameState.h"
 
 #include <glm/geometric.hpp>
 
-#include "game/GlobalState.h"
-#include "game/Player.h"
+#include "state/GlobalState.h"
+#include "state/Player.h"
 #include "game/Rules.h"
 
 namespace {

@@ -6,10 +6,10 @@
 
 #include "framework/Shader.h"
 #include "game/GameContext.h"
-#include "game/GameState.h"
-#include "game/GlobalState.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
 #include "game/KeyBindings.h"
-#include "game/Settings.h"
+#include "state/Settings.h"
 #include "game/SoundManager.h"
 #include "renderer/GuiImage.h"
 #include "renderer/TextRenderer.h"

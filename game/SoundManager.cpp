@@ -1,6 +1,6 @@
 #include "game/SoundManager.h"
 
-#include "game/GlobalState.h"
+#include "state/GlobalState.h"
 
 #include <algorithm>
 #include <string>

@@ -1,7 +1,7 @@
 #include "renderer/Blur.h"
 
 #include "framework/Shader.h"
-#include "game/Settings.h"
+#include "state/Settings.h"
 #include "platform/gl/GL.h"
 #include "renderer/GuiImage.h"
 

@@ -4,9 +4,9 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include "framework/Shader.h"
-#include "game/Camera.h"
-#include "game/GlobalState.h"
-#include "game/Settings.h"
+#include "state/Camera.h"
+#include "state/GlobalState.h"
+#include "state/Settings.h"
 #include "platform/gl/GL.h"
 #include "renderer/FramePass.h"
 #include "renderer/LevelMeshes.h"

@@ -4,12 +4,12 @@
 #include <glm/geometric.hpp>
 
 #include "framework/Shader.h"
-#include "game/Camera.h"
+#include "state/Camera.h"
 #include "game/GameContext.h"
-#include "game/GameState.h"
-#include "game/GlobalState.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
 #include "game/Screens.h"
-#include "game/Settings.h"
+#include "state/Settings.h"
 #include "game/SoundManager.h"
 #include "platform/gl/GL.h"
 #include "renderer/EnvironmentMap.h"

@@ -4,8 +4,7 @@
 
 #include "framework/GlLifetime.h"
 #include "framework/Shader.h"
-#include "game/GameContext.h"
-#include "game/Settings.h"
+#include "state/Settings.h"
 #include "platform/gl/GL.h"
 #include "platform/system/Console.h"
 #include "renderer/TextureDXT5.h"
@@ -149,21 +148,4 @@ void Overlay::release() {
     red.release();
     pause.release();
     shader.reset();
-}
-
-void loadContextImages(GameContext& context, GLFWwindow* window, ParticleSystem* fire, ParticleSystem* smoke,
-                       std::shared_ptr<Shader> textureShader, std::shared_ptr<Shader> sceneTextureShader,
-                       std::shared_ptr<Shader> textShader, std::shared_ptr<Shader> guiShader) {
-    context.gameWindow = window;
-    context.fireParticles = fire;
-    context.smokeParticles = smoke;
-    context.textureShader = std::move(textureShader);
-    context.sceneTextureShader = std::move(sceneTextureShader);
-    context.textShader = std::move(textShader);
-    context.guiShader = std::move(guiShader);
-    const std::vector<float> overlayQuad =
-        context.overlay ? context.overlay->vertices : Overlay::getInstance()->vertices;
-    context.bgImage = GuiImage(cornerQuadVertices(currentWidth, currentHeight), "../assets/images/bg",
-                               context.guiShader);
-    context.muteImage = GuiImage(overlayQuad, "../assets/images/mute", context.guiShader);
 }

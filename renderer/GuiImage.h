@@ -7,9 +7,6 @@
 
 class Shader;
 class TextureDXT5;
-struct GameContext;
-struct GLFWwindow;
-class ParticleSystem;
 
 // The full-screen quad, (x, y, u, v) per vertex, v = 1 at the top edge.
 std::vector<float> fullScreenQuadVertices();
@@ -69,8 +66,3 @@ public:
 private:
     Overlay();
 };
-
-void loadContextImages(GameContext& context, GLFWwindow* window, ParticleSystem* fire,
-                       ParticleSystem* smoke, std::shared_ptr<Shader> textureShader,
-                       std::shared_ptr<Shader> sceneTextureShader, std::shared_ptr<Shader> textShader,
-                       std::shared_ptr<Shader> guiShader);

@@ -8,10 +8,10 @@
 #include <glm/vec4.hpp>
 
 #include "framework/Shader.h"
-#include "game/Camera.h"
-#include "game/GlobalState.h"
-#include "game/PhysicsWorld.h"
-#include "game/Settings.h"
+#include "state/Camera.h"
+#include "state/GlobalState.h"
+#include "state/PhysicsWorld.h"
+#include "state/Settings.h"
 #include "platform/gl/GL.h"
 #include "renderer/TextureDXT5.h"
 

@@ -8,11 +8,12 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "framework/Shader.h"
-#include "game/Level.h"
+#include "state/Level.h"
 #include "renderer/Material.h"
 #include "renderer/StaticMesh.h"
 
 std::vector<StaticMesh*> levelMeshes;
+StaticMesh* sunMesh = nullptr;
 
 namespace {
 
@@ -66,6 +67,11 @@ StaticMesh* createSunMesh() {
     // there with z negated.
     return makeBoxMesh("sun", glm::vec3(0.0f, 10.0f, 200.0f), glm::vec3(20.0f, 20.0f, 0.1f), boxTexCoords,
                        material);
+}
+
+void Level::build() {
+    buildLayout();
+    sunMesh = createSunMesh();
 }
 
 void drawLevelMeshes(std::shared_ptr<Shader> shader) {

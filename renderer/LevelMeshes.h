@@ -11,6 +11,8 @@ class StaticMesh;
 
 // Owned here: created by createLevelMeshes, freed by releaseLevelMeshes.
 extern std::vector<StaticMesh*> levelMeshes;
+// The sun box drawn at (0, 10, 200); null until Level::build (and after releaseLevelMeshes).
+extern StaticMesh* sunMesh;
 
 // One box mesh per object with isRendered, in list order, then sorted by material. An object
 // whose material is not registered in materialMap (or whose texture coordinates are not 24)

@@ -8,11 +8,11 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include "framework/Shader.h"
-#include "game/Camera.h"
-#include "game/GameState.h"
-#include "game/GlobalState.h"
-#include "game/Player.h"
-#include "game/Settings.h"
+#include "state/Camera.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/Player.h"
+#include "state/Settings.h"
 #include "renderer/FramePass.h"
 #include "renderer/LensFlare.h"
 #include "renderer/PlayerModel.h"

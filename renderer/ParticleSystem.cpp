@@ -9,9 +9,9 @@
 
 #include "framework/GlLifetime.h"
 #include "framework/Shader.h"
-#include "game/Camera.h"
-#include "game/GameState.h"
-#include "game/GlobalState.h"
+#include "state/Camera.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
 #include "platform/gl/GL.h"
 #include "renderer/TextureDXT5.h"
 

@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "game/GlobalState.h"
-#include "game/Player.h"
+#include "state/GlobalState.h"
+#include "state/Player.h"
 
 namespace {
 

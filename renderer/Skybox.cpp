@@ -7,7 +7,7 @@
 #include <stb_image.h>
 
 #include "framework/Shader.h"
-#include "game/Camera.h"
+#include "state/Camera.h"
 #include "platform/gl/GL.h"
 
 const float skyboxVertices[36 * 3] = {

@@ -10,7 +10,7 @@
 
 #include "framework/GlLifetime.h"
 #include "framework/Shader.h"
-#include "game/Settings.h"
+#include "state/Settings.h"
 #include "platform/gl/GL.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "game/INIReader.h"
-#include "game/Settings.h"
+#include "state/INIReader.h"
+#include "state/Settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -13,11 +13,11 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "framework/Shader.h"
-#include "game/Camera.h"
-#include "game/GameState.h"
-#include "game/GlobalState.h"
-#include "game/Player.h"
-#include "game/Settings.h"
+#include "state/Camera.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/Player.h"
+#include "state/Settings.h"
 #include "renderer/FramePass.h"
 #include "renderer/ModelPasses.h"
 #include "renderer/PlayerModel.h"

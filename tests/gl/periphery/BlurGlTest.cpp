@@ -7,7 +7,7 @@
 
 #include "PeripheryGl.h"
 #include "framework/Shader.h"
-#include "game/Settings.h"
+#include "state/Settings.h"
 #include "renderer/Blur.h"
 
 using periph::PeripheryGlTest;

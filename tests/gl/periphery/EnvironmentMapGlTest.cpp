@@ -10,9 +10,9 @@
 
 #include "PeripheryGl.h"
 #include "framework/Shader.h"
-#include "game/Camera.h"
-#include "game/GlobalState.h"
-#include "game/Settings.h"
+#include "state/Camera.h"
+#include "state/GlobalState.h"
+#include "state/Settings.h"
 #include "renderer/EnvironmentMap.h"
 #include "renderer/Skybox.h"
 

@@ -7,11 +7,11 @@
 
 #include "PeripheryGl.h"
 #include "framework/Shader.h"
-#include "game/Camera.h"
-#include "game/GlobalState.h"
-#include "game/Level.h"
-#include "game/PhysicsWorld.h"
-#include "game/Settings.h"
+#include "state/Camera.h"
+#include "state/GlobalState.h"
+#include "state/Level.h"
+#include "state/PhysicsWorld.h"
+#include "state/Settings.h"
 #include "renderer/LensFlare.h"
 #include "renderer/TextureDXT5.h"
 

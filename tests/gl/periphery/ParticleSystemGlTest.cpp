@@ -8,9 +8,9 @@
 
 #include "PeripheryGl.h"
 #include "framework/Shader.h"
-#include "game/Camera.h"
-#include "game/GameState.h"
-#include "game/GlobalState.h"
+#include "state/Camera.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
 #include "renderer/ParticleSystem.h"
 
 using periph::PeripheryGlTest;

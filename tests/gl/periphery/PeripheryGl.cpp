@@ -8,9 +8,9 @@
 #include <cmath>
 #include <sstream>
 
-#include "game/Camera.h"
-#include "game/GlobalState.h"
-#include "game/Settings.h"
+#include "state/Camera.h"
+#include "state/GlobalState.h"
+#include "state/Settings.h"
 #include "renderer/Blur.h"
 #include "renderer/EnvironmentMap.h"
 #include "renderer/LensFlare.h"

@@ -15,7 +15,7 @@
 
 #include "PeripheryGl.h"
 #include "framework/Shader.h"
-#include "game/Camera.h"
+#include "state/Camera.h"
 #include "renderer/Skybox.h"
 
 using periph::PeripheryGlTest;

@@ -14,9 +14,9 @@
 #include "ScreensGlSupport.h"
 #include "framework/Shader.h"
 #include "game/Console.h"
-#include "game/GlobalState.h"
+#include "state/GlobalState.h"
 #include "game/Screens.h"
-#include "game/Settings.h"
+#include "state/Settings.h"
 #include "renderer/GuiImage.h"
 #include "renderer/TextureDXT5.h"
 

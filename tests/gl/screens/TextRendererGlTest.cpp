@@ -10,7 +10,7 @@
 #include "ScreensGlSupport.h"
 #include "framework/Shader.h"
 #include "game/Screens.h"
-#include "game/Settings.h"
+#include "state/Settings.h"
 #include "renderer/TextRenderer.h"
 
 using screensgl::Box;

@@ -3,10 +3,10 @@
 
 #include <GLFW/glfw3.h>
 
-#include "game/GlobalState.h"
+#include "state/GlobalState.h"
 #include "game/KeyBindings.h"
 #include "game/Rules.h"
-#include "game/Settings.h"
+#include "state/Settings.h"
 
 // The restart's sound and model part is not under test here.
 void restoreLoopsAndIdleOnRestart() {}

@@ -15,12 +15,12 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "framework/Shader.h"
-#include "game/Camera.h"
-#include "game/GlobalState.h"
-#include "game/Level.h"
-#include "game/PhysicsWorld.h"
-#include "game/Player.h"
-#include "game/Settings.h"
+#include "state/Camera.h"
+#include "state/GlobalState.h"
+#include "state/Level.h"
+#include "state/PhysicsWorld.h"
+#include "state/Player.h"
+#include "state/Settings.h"
 #include "renderer/LevelMeshes.h"
 #include "renderer/Material.h"
 #include "renderer/StaticMesh.h"

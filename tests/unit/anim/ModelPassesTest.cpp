@@ -2,8 +2,8 @@
 // height) and the passes' tick gating, without an OpenGL context (no program assigned).
 #include <gtest/gtest.h>
 
-#include "game/GameState.h"
-#include "game/GlobalState.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
 #include "renderer/ModelPasses.h"
 #include "renderer/PlayerModel.h"
 

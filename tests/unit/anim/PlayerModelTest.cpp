@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "game/GlobalState.h"
-#include "game/Player.h"
+#include "state/GlobalState.h"
+#include "state/Player.h"
 #include "renderer/PlayerModel.h"
 
 namespace {

@@ -45,8 +45,8 @@ TEST(FrameValues, BlendFactorIsSmoothBetweenThreeAndTenUnits) {
 
 // ---- the clock after a pause ------------------------------------------------------------
 
-#include "game/GameState.h"
-#include "game/GlobalState.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
 #include "platform/system/Clock.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <glm/glm.hpp>
 
-#include "game/Camera.h"
+#include "state/Camera.h"
 #include "renderer/EnvironmentMap.h"
 #include "renderer/Skybox.h"
 

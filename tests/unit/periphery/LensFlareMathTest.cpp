@@ -6,10 +6,10 @@
 #include <glm/glm.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 
-#include "game/Camera.h"
-#include "game/GlobalState.h"
-#include "game/Level.h"
-#include "game/PhysicsWorld.h"
+#include "state/Camera.h"
+#include "state/GlobalState.h"
+#include "state/Level.h"
+#include "state/PhysicsWorld.h"
 #include "renderer/LensFlare.h"
 
 namespace {

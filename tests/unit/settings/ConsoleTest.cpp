@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "CaptureStdout.h"
-#include "game/GlobalState.h"
-#include "game/Settings.h"
+#include "state/GlobalState.h"
+#include "state/Settings.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/Settings.h"
+#include "state/Settings.h"
 
 #include <limits>
 #include <string>
@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "CaptureStdout.h"
-#include "game/GameState.h"
-#include "game/GlobalState.h"
-#include "game/INIReader.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/INIReader.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // wave writer): every file loads, each has a length that fits its use, and the title
 // ambience with its pause effect really reaches the mix.
 
-#include "game/GlobalState.h"
+#include "state/GlobalState.h"
 #include "game/SoundManager.h"
 #include "platform/audio/OpenAlSoundEngine.h"
 #include "unit/audio/AudioTestSupport.h"

@@ -1,7 +1,7 @@
 // The sound manager's event dispatch against a recording engine: which plays each frame's
 // flags give, which flags survive the frame, and which calls the pause effect makes.
 
-#include "game/GlobalState.h"
+#include "state/GlobalState.h"
 #include "game/SoundManager.h"
 #include "unit/sound/RecordingEngine.h"
 

@@ -6,10 +6,10 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "WorldStubs.h"
-#include "game/Camera.h"
-#include "game/GlobalState.h"
-#include "game/Player.h"
-#include "game/Settings.h"
+#include "state/Camera.h"
+#include "state/GlobalState.h"
+#include "state/Player.h"
+#include "state/Settings.h"
 
 namespace {
 

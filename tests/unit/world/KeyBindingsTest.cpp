@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "WorldStubs.h"
-#include "game/GameState.h"
-#include "game/GlobalState.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
 #include "game/KeyBindings.h"
-#include "game/Player.h"
-#include "game/Settings.h"
+#include "state/Player.h"
+#include "state/Settings.h"
 #include "platform/system/Clock.h"
 
 namespace {

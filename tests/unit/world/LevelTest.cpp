@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "WorldStubs.h"
-#include "game/Level.h"
-#include "game/PhysicsWorld.h"
+#include "state/Level.h"
+#include "state/PhysicsWorld.h"
 
 namespace {
 

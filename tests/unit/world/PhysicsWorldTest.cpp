@@ -1,7 +1,7 @@
 // The physics world's life cycle: made, stepped, released once.
 #include <gtest/gtest.h>
 
-#include "game/PhysicsWorld.h"
+#include "state/PhysicsWorld.h"
 
 namespace {
 

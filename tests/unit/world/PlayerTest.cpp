@@ -4,11 +4,12 @@
 #include <algorithm>
 
 #include "WorldStubs.h"
-#include "game/GameState.h"
-#include "game/GlobalState.h"
-#include "game/PhysicsWorld.h"
-#include "game/Player.h"
-#include "game/Settings.h"
+#include "game/Rules.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/PhysicsWorld.h"
+#include "state/Player.h"
+#include "state/Settings.h"
 
 namespace {
 

@@ -10,10 +10,11 @@
 #include <glm/geometric.hpp>
 
 #include "WorldStubs.h"
-#include "game/GameState.h"
-#include "game/GlobalState.h"
-#include "game/PhysicsWorld.h"
-#include "game/Player.h"
+#include "game/Rules.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/PhysicsWorld.h"
+#include "state/Player.h"
 
 namespace {
 

@@ -2,9 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "WorldStubs.h"
-#include "game/GameState.h"
-#include "game/GlobalState.h"
-#include "game/Player.h"
+#include "game/Rules.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/Player.h"
 #include "platform/system/Clock.h"
 
 namespace {

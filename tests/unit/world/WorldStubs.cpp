@@ -2,24 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include "game/Camera.h"
-#include "game/GameState.h"
-#include "game/GlobalState.h"
-#include "game/Level.h"
-#include "game/PhysicsWorld.h"
-#include "game/Player.h"
+#include "state/Camera.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/Level.h"
+#include "state/PhysicsWorld.h"
+#include "state/Player.h"
 #include "game/Rules.h"
-#include "game/Settings.h"
+#include "state/Settings.h"
 #include "platform/system/Clock.h"
-#include "renderer/LevelMeshes.h"
 
 int restartEffectsCalls = 0;
 unsigned levelActorCount = 0;
 
 void restoreLoopsAndIdleOnRestart() { ++restartEffectsCalls; }
-
-// The world tests have no OpenGL context: the level has no sun mesh here.
-StaticMesh* createSunMesh() { return nullptr; }
 
 void resetWorld() {
     static bool worldBuilt = false;

@@ -1,10 +1,10 @@
-#include "game/Settings.h"
+#include "state/Settings.h"
 
 #include <cmath>
 
-#include "game/GameState.h"
-#include "game/GlobalState.h"
-#include "game/INIReader.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/INIReader.h"
 
 namespace {
 

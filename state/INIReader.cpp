@@ -1,4 +1,4 @@
-#include "game/INIReader.h"
+#include "state/INIReader.h"
 
 #include <cctype>
 #include <climits>

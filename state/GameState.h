@@ -1,5 +1,6 @@
 #pragma once
-// The run's clock and counters, the text-fade timings, the rules and the restart.
+// The run's clock and counters and the text-fade timings. The rules and the restart that
+// drive them are the game's (game/Rules.h).
 #include <ctime>
 
 struct GameContext;
@@ -41,6 +42,7 @@ struct GameState {
 
     // After a pause: moves the run's start by the whole seconds spent paused and shifts the
     // frame clocks by the pause; starts the sound fade-out. Acts only while clockPaused is set.
+    // Defined beside the context, in game/GameContext.cpp.
     void resumeAfterPause(GameContext& context);
     // The same, on this clock alone.
     void resumeClockAfterPause();
@@ -63,9 +65,3 @@ struct FadeTimings {
     // the title sequence before.
     void update();
 };
-
-// Once per fixed step: time-out, fall, escape, pickups and the sound thresholds.
-void checkGameRules();
-
-// N outside the pause, or a restart requested in the pause: a new run without re-creating anything.
-void resetGame();

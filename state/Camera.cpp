@@ -1,4 +1,4 @@
-#include "game/Camera.h"
+#include "state/Camera.h"
 
 #include <GLFW/glfw3.h>
 
@@ -7,10 +7,10 @@
 #include <glm/geometric.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 
-#include "game/GameState.h"
-#include "game/GlobalState.h"
-#include "game/Player.h"
-#include "game/Settings.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/Player.h"
+#include "state/Settings.h"
 
 namespace {
 

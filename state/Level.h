@@ -8,8 +8,6 @@
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
-class StaticMesh;
-
 // One row of the level: feeds both the static physics actors and the renderable scene objects.
 struct LevelObjectDesc {
     std::string name;
@@ -40,8 +38,6 @@ extern const glm::vec3 levelPhysicsMaterial;
 // (1,1), (1,0), (0,0), (0,1) six times: each face shows its texture once. Filled by main
 // before the level is built.
 extern std::vector<glm::vec2> boxTexCoords;
-// The sun box drawn at (0, 10, 200); null until Level::build (and after releaseLevelMeshes).
-extern StaticMesh* sunMesh;
 
 class Level {
 public:
@@ -54,7 +50,7 @@ public:
     Level(float goalPlatformSize, float walkwayWidth, float platformThickness);
 
     // The layout, then the sun mesh. Needs a current OpenGL context, boxTexCoords filled and
-    // "sun" registered in materialMap.
+    // "sun" registered in materialMap. Defined with the level's meshes, in renderer/LevelMeshes.cpp.
     void build();
 
     // The data half of build: the platform rows and the cube's hitbox, no OpenGL.

@@ -1,9 +1,8 @@
-#include "game/GameState.h"
+#include "state/GameState.h"
 
 #include <cmath>
 
-#include "game/GameContext.h"
-#include "game/GlobalState.h"
+#include "state/GlobalState.h"
 #include "platform/system/Clock.h"
 
 GameState::GameState() : lastFrame(clockSeconds()) {}
@@ -14,8 +13,6 @@ GameState* GameState::getInstance() {
 }
 
 void GameState::startTimer() { startTime = clockCalendarNow(); }
-
-void GameState::resumeAfterPause(GameContext& context) { context.gameState->resumeClockAfterPause(); }
 
 void GameState::resumeClockAfterPause() {
     if (!clockPaused) {

@@ -1,4 +1,4 @@
-#include "game/GlobalState.h"
+#include "state/GlobalState.h"
 
 bool introActive = true;
 bool introDone = false;

@@ -1,4 +1,4 @@
-#include "game/Player.h"
+#include "state/Player.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,10 +6,10 @@
 
 #include <glm/geometric.hpp>
 
-#include "game/GameState.h"
-#include "game/GlobalState.h"
-#include "game/PhysicsWorld.h"
-#include "game/Settings.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/PhysicsWorld.h"
+#include "state/Settings.h"
 
 namespace {
 

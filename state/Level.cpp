@@ -1,14 +1,12 @@
-#include "game/Level.h"
+#include "state/Level.h"
 
 #include <iostream>
 #include <utility>
 
-#include "game/PhysicsWorld.h"
-#include "renderer/LevelMeshes.h"
+#include "state/PhysicsWorld.h"
 
 const glm::vec3 levelPhysicsMaterial(10.0f, 10.0f, 0.1f);
 std::vector<glm::vec2> boxTexCoords;
-StaticMesh* sunMesh = nullptr;
 
 LevelObjectDesc::LevelObjectDesc(std::string name, glm::vec3 position, glm::vec3 size,
                                  glm::vec3 physicsMaterial, std::string materialName, bool hasHitbox,
@@ -24,11 +22,6 @@ LevelObjectDesc::LevelObjectDesc(std::string name, glm::vec3 position, glm::vec3
 
 Level::Level(float goalPlatformSize, float walkwayWidth, float platformThickness)
     : goalPlatformSize(goalPlatformSize), walkwayWidth(walkwayWidth), platformThickness(platformThickness) {}
-
-void Level::build() {
-    buildLayout();
-    sunMesh = createSunMesh();
-}
 
 void Level::buildLayout() {
     // With the level textures' repeat wrap every platform face shows its texture ten times

@@ -1,4 +1,4 @@
-#include "game/PhysicsWorld.h"
+#include "state/PhysicsWorld.h"
 
 #include <iostream>
 
