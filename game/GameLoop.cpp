@@ -18,11 +18,13 @@
 #include "game/Screens.h"
 #include "state/Settings.h"
 #include "game/SoundManager.h"
+#include "game/SunVisibility.h"
 #include "platform/gl/GL.h"
 #include "platform/system/Clock.h"
 #include "renderer/Blur.h"
 #include "renderer/EnvironmentMap.h"
-#include "renderer/FramePass.h"
+#include "game/FramePass.h"
+#include "renderer/DirectionalLight.h"
 #include "renderer/LensFlare.h"
 #include "renderer/LevelMeshes.h"
 #include "renderer/ModelPasses.h"
@@ -94,7 +96,7 @@ void drawCleanFrameBeforePause(GameContext& context) {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_MULTISAMPLE);
     updateSunScreenPosition();
-    context.lensFlare->render(blendFactor);
+    context.lensFlare->render(blendFactor, flareVisible && isSunVisible());
     glfwSwapBuffers(context.gameWindow);
     pauseRequested = false;
 }

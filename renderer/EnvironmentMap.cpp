@@ -8,7 +8,7 @@
 #include "state/GlobalState.h"
 #include "state/Settings.h"
 #include "platform/gl/GL.h"
-#include "renderer/FramePass.h"
+#include "renderer/DirectionalLight.h"
 #include "renderer/LevelMeshes.h"
 #include "renderer/ModelPasses.h"
 #include "renderer/PlayerModel.h"

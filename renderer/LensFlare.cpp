@@ -10,7 +10,6 @@
 #include "framework/Shader.h"
 #include "state/Camera.h"
 #include "state/GlobalState.h"
-#include "state/PhysicsWorld.h"
 #include "state/Settings.h"
 #include "platform/gl/GL.h"
 #include "renderer/TextureDXT5.h"
@@ -80,29 +79,14 @@ void updateSunScreenPosition() {
                    ndc.z <= 1.0f;
 }
 
-bool isSunVisible() {
-    if (!physxScene) {
-        return false;
-    }
-    const glm::vec3 origin = Camera::getInstance()->position;
-    const glm::vec3 d = sunPhysicsPosition - origin;
-    const float lengthSquared = glm::dot(d, d);
-    const glm::vec3 direction = lengthSquared > 0.0f ? d / std::sqrt(lengthSquared) : glm::vec3(0.0f);
-    phys::RaycastHit hit;
-    if (!physxScene->raycast(origin, direction, 500.0f, hit) || !hit.shape) {
-        return false;
-    }
-    return hit.shape->getGeometryType() == phys::GeometryType::Sphere;
-}
-
 float flareBrightness(const glm::vec2& sunScreen) {
     const glm::vec2 d = glm::vec2(0.5f, 0.5f) - sunScreen;
     const float len = glm::length(d);
     return ((std::exp(-len / 0.7f) - 0.5f) * 2.0f) / 1.8f;
 }
 
-void LensFlare::render(float factor) {
-    if (!flareVisible || !isSunVisible() || !flares || !renderer->shader) {
+void LensFlare::render(float factor, bool sunVisible) {
+    if (!flareVisible || !sunVisible || !flares || !renderer->shader) {
         return;
     }
     const glm::vec2 s((sunScreenPos.x + 1.0f) * 0.5f, (1.0f - sunScreenPos.y) * 0.5f);

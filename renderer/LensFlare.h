@@ -37,7 +37,9 @@ public:
 
     static LensFlare* getInstance();
     void init(std::shared_ptr<Shader> flareShader);
-    void render(float factor);
+    // Draws while the sun projects on screen (flareVisible) and `sunVisible` says the sun is not
+    // hidden behind the level; the frame pass casts that ray.
+    void render(float factor, bool sunVisible);
     void release();
 
 private:
@@ -50,9 +52,6 @@ extern const glm::vec3 sunPhysicsPosition;
 
 // Projects the sun with the camera: writes sunScreenPos and flareVisible.
 void updateSunScreenPosition();
-
-// A ray from the camera towards the sun's sphere hits the sphere first (within 500 units).
-bool isSunVisible();
 
 // Brightness of the flare for the sun at screen point s (screen units, y down); <= 0: none.
 float flareBrightness(const glm::vec2& sunScreen);

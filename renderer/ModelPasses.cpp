@@ -13,7 +13,7 @@
 #include "state/GlobalState.h"
 #include "state/Player.h"
 #include "state/Settings.h"
-#include "renderer/FramePass.h"
+#include "renderer/DirectionalLight.h"
 #include "renderer/LensFlare.h"
 #include "renderer/PlayerModel.h"
 
@@ -169,11 +169,9 @@ void renderArtifacts(Artifacts& artifacts) {
 }
 
 void renderPlayer(PlayerModel& model) {
+    // The frame pass has advanced the animation on this tick (animatePlayer).
     const bool animate = updateTick && !renderingCubemap;
     Player& player = *Player::getInstance();
-    if (animate) {
-        stepPlayerAnimation(model, player, static_cast<float>(GameState::getInstance()->particleDt));
-    }
     if (!model.shader) {
         return;  // no program yet: start-up assigns it
     }

@@ -45,8 +45,8 @@ public:
 // Draws every collectible still present, and the compass once all are taken.
 void renderArtifacts(Artifacts& artifacts);
 
-// Advances the thief's animation on an update tick (not during the environment capture), then
-// draws him at the character controller's position.
+// Draws the thief at the character controller's position; on an update tick (not during the
+// environment capture) it uploads the bone matrices of the step just taken.
 void renderPlayer(PlayerModel& model);
 
 // ---- the numbers the passes draw with -----------------------------------------------------

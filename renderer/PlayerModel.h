@@ -1,7 +1,6 @@
 #pragma once
-// The animated thief: the skinned model, its five clips, the animator that plays them and the
-// small state machine that picks a clip from the player's height and movement keys and
-// cross-fades to it over 15 selections.
+// The animated thief: the skinned model, its five clips and the animator that plays them. The
+// choice of clip from the player's height and keys is the game's (game/PlayerAnimation.h).
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,7 +11,6 @@
 #include "renderer/Animation.h"
 #include "renderer/Model.h"
 
-class Player;
 class Shader;
 
 // The values stored in `state` and `previousState`; 3 and 4 are not used.
@@ -67,13 +65,3 @@ public:
     std::int32_t idleCounter = 0;
     std::int32_t idleLimit = 1000;        // idle selections before the thief dances
 };
-
-// One selection of the clip from the player's height (physics space) and its W, S, A, D flags.
-void selectPlayerAnimation(PlayerModel& model, Player& player);
-// The same from the two things it reads.
-void selectPlayerAnimation(PlayerModel& model, float playerHeight, bool movementKeyHeld);
-
-// One animation step of an update tick: selection, the cross-fade handed to the animator, the
-// current clip advanced by dt seconds and wrapped, the previous clip wrapped but held, the bone
-// matrices computed and kept in boneMatrices.
-void stepPlayerAnimation(PlayerModel& model, Player& player, float dt);

@@ -18,8 +18,9 @@
 #include "state/GlobalState.h"
 #include "state/Player.h"
 #include "state/Settings.h"
-#include "renderer/FramePass.h"
+#include "renderer/DirectionalLight.h"
 #include "renderer/ModelPasses.h"
+#include "game/PlayerAnimation.h"
 #include "renderer/PlayerModel.h"
 
 namespace {
@@ -168,6 +169,7 @@ protected:
     Image drawThief(PlayerModel& thief, bool tick) {
         clear();
         updateTick = tick;
+        animatePlayer(thief);
         renderPlayer(thief);
         return read();
     }

@@ -7,6 +7,7 @@
 
 #include "PeripheryGl.h"
 #include "framework/Shader.h"
+#include "game/SunVisibility.h"
 #include "state/Camera.h"
 #include "state/GlobalState.h"
 #include "state/Level.h"
@@ -54,7 +55,7 @@ protected:
     int drawFlare(Target& target, float factor) {
         target.clear(0, 0, 0);
         updateSunScreenPosition();
-        flare->render(factor);
+        flare->render(factor, flareVisible && isSunVisible());
         const std::vector<unsigned char> rgba = target.read();
         int lit = 0;
         for (int y = 0; y < target.height; ++y) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "renderer/ModelPasses.h"
+#include "game/PlayerAnimation.h"
 #include "renderer/PlayerModel.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include "state/GameState.h"
 #include "state/GlobalState.h"
 #include "renderer/ModelPasses.h"
+#include "game/PlayerAnimation.h"
 #include "renderer/PlayerModel.h"
 
 namespace {
@@ -90,16 +91,19 @@ protected:
 
 TEST_F(ModelPassTicks, PlayerAnimatesOnlyOnUpdateTicksOutsideTheCapture) {
     updateTick = false;
+    animatePlayer(model);
     renderPlayer(model);
     EXPECT_EQ(0.0f, model.animator.currentTime);
     EXPECT_TRUE(model.boneMatrices.empty());
 
     updateTick = true;
     renderingCubemap = true;
+    animatePlayer(model);
     renderPlayer(model);
     EXPECT_EQ(0.0f, model.animator.currentTime);
 
     renderingCubemap = false;
+    animatePlayer(model);
     renderPlayer(model);
     EXPECT_FLOAT_EQ(30.0f, model.animator.currentTime);
     EXPECT_EQ(100u, model.boneMatrices.size());

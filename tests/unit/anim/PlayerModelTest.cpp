@@ -6,6 +6,7 @@
 
 #include "state/GlobalState.h"
 #include "state/Player.h"
+#include "game/PlayerAnimation.h"
 #include "renderer/PlayerModel.h"
 
 namespace {

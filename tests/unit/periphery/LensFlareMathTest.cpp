@@ -6,6 +6,7 @@
 #include <glm/glm.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "game/SunVisibility.h"
 #include "state/Camera.h"
 #include "state/GlobalState.h"
 #include "state/Level.h"

@@ -1,17 +1,19 @@
-#include "renderer/FramePass.h"
+#include "game/FramePass.h"
 
 #include <GLFW/glfw3.h>
-#include <glm/geometric.hpp>
 
 #include "framework/Shader.h"
 #include "state/Camera.h"
 #include "game/GameContext.h"
+#include "game/PlayerAnimation.h"
 #include "state/GameState.h"
 #include "state/GlobalState.h"
 #include "game/Screens.h"
 #include "state/Settings.h"
 #include "game/SoundManager.h"
+#include "game/SunVisibility.h"
 #include "platform/gl/GL.h"
+#include "renderer/DirectionalLight.h"
 #include "renderer/EnvironmentMap.h"
 #include "renderer/LensFlare.h"
 #include "renderer/LevelMeshes.h"
@@ -19,18 +21,6 @@
 #include "renderer/ParticleSystem.h"
 #include "renderer/Skybox.h"
 #include "renderer/TextRenderer.h"
-
-const glm::vec3 defaultLightColor(1.0f, 0.4f, 0.0f);
-DirectionalLight dirL{defaultLightColor, glm::normalize(glm::normalize(glm::vec3(0.0f, -0.05f, -1.0f)))};
-
-void setLightUniforms(Shader& shader, glm::vec3 gammaValue) {
-    const Camera& camera = *Camera::getInstance();
-    shader.use();
-    shader.setUniform("viewProjMatrix", camera.projection * camera.view);
-    shader.setUniform("dirL.color", dirL.color);
-    shader.setUniform("dirL.direction", dirL.direction);
-    shader.setUniform("gamma", gammaValue);
-}
 
 namespace {
 
@@ -72,6 +62,7 @@ void drawScene(GameContext& context) {
     setLightUniforms(*context.textureShader, gammaVector);
     drawLevelMeshes(context.textureShader);
     renderArtifacts(*context.artifacts);
+    animatePlayer(*context.playerModel);
     renderPlayer(*context.playerModel);
     renderReflectiveCube(*context.skybox, envCubemapTexture);
     renderSkybox(*context.skybox, 1.0f - blendFactor);
@@ -99,7 +90,7 @@ void renderFrame(GameContext& context) {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_MULTISAMPLE);
     updateSunScreenPosition();
-    context.lensFlare->render(blendFactor);
+    context.lensFlare->render(blendFactor, flareVisible && isSunVisible());
     if (introEnding) {
         drawIntroEnding(context);
     }
