@@ -1,0 +1,113 @@
+// A whole run through the frame loop: the loading screen, the course won through the frame
+// update with the thief steered along the winning route, then the escape screen for as many
+// rendered frames as its fade takes. The clock moves only when the test moves it.
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "GameScene.h"
+#include "game/GameContext.h"
+#include "game/GameLoop.h"
+#include "game/GameState.h"
+#include "game/GlobalState.h"
+#include "game/Player.h"
+#include "game/SoundManager.h"
+#include "support/CourseRoute.h"
+
+namespace {
+
+using gamescene::now;
+using screensgl::Frame;
+
+class EscapeRun : public gamescene::GameSceneTest {};
+
+TEST_F(EscapeRun, TheWonCourseEndsOnTheGreenEscapeScreenWithTheLoopsAtHalfVolume) {
+    GameContext& game = context();
+    GameState& state = *game.gameState;
+    SoundManager& sound = *game.soundManager;
+
+    // One pass of the loop, just after the frame interval has run out.
+    int passes = 0;
+    auto pass = [&] {
+        now += state.frameInterval + 1e-6;
+        passes += runFramePass(game) ? 1 : 0;
+    };
+    // One fixed step of the running game: the frame update alone, without drawing.
+    auto fixedStep = [&] {
+        now += static_cast<double>(1.0f / 60.0f);
+        updateGame(game);
+    };
+
+    // Started with the intro skipped: the loading screen asks for the loops, the next frame
+    // starts them.
+    introActive = true;
+    introDone = true;
+    loadingScreen = true;
+    pass();
+    pass();
+    ASSERT_TRUE(engine().playing("bgm"));
+    while (state.textTicks < game.fadeTimings->shortFadeOutStart) {
+        fixedStep();
+    }
+    pass();
+    ASSERT_FALSE(introActive);
+
+    course::Driver(*game.player, fixedStep).run(course::winningRoute());
+    ASSERT_FALSE(HasFatalFailure());
+    for (int i = 0; i < 5 && !gameOver; ++i) {
+        fixedStep();
+    }
+    ASSERT_TRUE(escaped);
+    ASSERT_TRUE(gameOver);
+    ASSERT_FALSE(lostByFall || lostByTime);
+
+    // The escape screen, frame by frame.
+    std::vector<float> fades, bgm;
+    Frame early;
+    const int screenStart = passes;
+    while (state.endScreenTicks < 320 && passes - screenStart < 400) {
+        pass();
+        fades.push_back(escapeFade);
+        bgm.push_back(sound.sounds[SoundManager::Bgm]->getVolume());
+        if (passes - screenStart == 2) {
+            early = read();  // cleared to the escape screen's colour, the picture not yet showing
+        }
+    }
+    ASSERT_EQ(state.endScreenTicks, 320) << "the escape screen counts its rendered frames";
+    const Frame last = read();
+
+    // The picture waits a moment, then fades in; the loops sink with it from full to half volume.
+    for (int frame = 0; frame < 80; ++frame) {
+        EXPECT_EQ(fades[frame], 0.0f) << "frame " << frame;
+        EXPECT_FLOAT_EQ(bgm[frame], sound.bgmVolume) << "frame " << frame;
+    }
+    bool between = false;
+    for (std::size_t frame = 1; frame < fades.size(); ++frame) {
+        EXPECT_GE(fades[frame], fades[frame - 1]) << "frame " << frame;
+        EXPECT_LE(bgm[frame], bgm[frame - 1]) << "frame " << frame;
+        between = between || (fades[frame] > 0.25f && fades[frame] < 0.75f);
+    }
+    EXPECT_TRUE(between) << "the picture fades in, it does not just appear";
+    EXPECT_EQ(escapeFade, 1.0f);
+    EXPECT_FLOAT_EQ(sound.sounds[SoundManager::Bgm]->getVolume(), 0.5f * sound.bgmVolume);
+    EXPECT_FLOAT_EQ(sound.sounds[SoundManager::Fire]->getVolume(), 0.5f * sound.fireVolume);
+    EXPECT_FLOAT_EQ(sound.sounds[SoundManager::BattleAmbience]->getVolume(), 0.5f * sound.battleAmbienceVolume);
+
+    // Green all over at first; at the end the picture covers the middle and the corners stay green.
+    auto isGreen = [](const unsigned char* p) {
+        return std::abs(p[0] - 0) <= 2 && std::abs(p[1] - 134) <= 2 && std::abs(p[2] - 46) <= 2;
+    };
+    int earlyGreen = 0;
+    for (int y = 0; y < gamescene::height; ++y) {
+        for (int x = 0; x < gamescene::width; ++x) {
+            earlyGreen += isGreen(early.at(x, y)) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(earlyGreen, gamescene::width * gamescene::height);
+    for (const auto& corner : {std::pair{2, 2}, std::pair{gamescene::width - 3, gamescene::height - 3}}) {
+        EXPECT_TRUE(isGreen(last.at(corner.first, corner.second))) << corner.first << "," << corner.second;
+    }
+    EXPECT_GT(gamescene::difference(last, early).count, gamescene::width * gamescene::height / 4);
+}
+
+}  // namespace
