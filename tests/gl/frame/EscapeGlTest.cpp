@@ -1,6 +1,7 @@
 // A whole run through the frame loop: the loading screen, the course won through the frame
 // update with the thief steered along the winning route, then the escape screen for as many
 // rendered frames as its fade takes. The clock moves only when the test moves it.
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -32,7 +33,9 @@ TEST_F(EscapeRun, TheWonCourseEndsOnTheGreenEscapeScreenWithTheLoopsAtHalfVolume
         now += state.frameInterval + 1e-6;
         passes += runFramePass(game) ? 1 : 0;
     };
-    // One fixed step of the running game: the frame update alone, without drawing.
+    // One fixed step of the running game: the frame update alone, without drawing. A whole pass
+    // would also capture the six faces of the environment map after every step, which on a
+    // software renderer would make the few thousand steps of the course take minutes.
     auto fixedStep = [&] {
         now += static_cast<double>(1.0f / 60.0f);
         updateGame(game);
@@ -65,28 +68,25 @@ TEST_F(EscapeRun, TheWonCourseEndsOnTheGreenEscapeScreenWithTheLoopsAtHalfVolume
     std::vector<float> fades, bgm;
     Frame early;
     const int screenStart = passes;
-    while (state.endScreenTicks < 320 && passes - screenStart < 400) {
+    while (state.endScreenTicks < 300 && passes - screenStart < 400) {
         pass();
         fades.push_back(escapeFade);
         bgm.push_back(sound.sounds[SoundManager::Bgm]->getVolume());
         if (passes - screenStart == 2) {
+            // The back buffer still holds the frame after the swap, as the pause snapshot relies on.
             early = read();  // cleared to the escape screen's colour, the picture not yet showing
         }
     }
-    ASSERT_EQ(state.endScreenTicks, 320) << "the escape screen counts its rendered frames";
+    ASSERT_EQ(state.endScreenTicks, 300) << "the escape screen counts its rendered frames";
     const Frame last = read();
 
     // The picture waits a moment, then fades in; the loops sink with it from full to half volume.
-    for (int frame = 0; frame < 80; ++frame) {
-        EXPECT_EQ(fades[frame], 0.0f) << "frame " << frame;
-        EXPECT_FLOAT_EQ(bgm[frame], sound.bgmVolume) << "frame " << frame;
-    }
-    bool between = false;
-    for (std::size_t frame = 1; frame < fades.size(); ++frame) {
-        EXPECT_GE(fades[frame], fades[frame - 1]) << "frame " << frame;
-        EXPECT_LE(bgm[frame], bgm[frame - 1]) << "frame " << frame;
-        between = between || (fades[frame] > 0.25f && fades[frame] < 0.75f);
-    }
+    const auto firstShowing = std::find_if(fades.begin(), fades.end(), [](float f) { return f > 0.0f; });
+    EXPECT_GE(firstShowing - fades.begin(), 80);
+    EXPECT_FLOAT_EQ(bgm.front(), sound.bgmVolume);
+    EXPECT_TRUE(std::is_sorted(fades.begin(), fades.end()));
+    EXPECT_TRUE(std::is_sorted(bgm.rbegin(), bgm.rend()));
+    const bool between = std::any_of(fades.begin(), fades.end(), [](float f) { return f > 0.25f && f < 0.75f; });
     EXPECT_TRUE(between) << "the picture fades in, it does not just appear";
     EXPECT_EQ(escapeFade, 1.0f);
     EXPECT_FLOAT_EQ(sound.sounds[SoundManager::Bgm]->getVolume(), 0.5f * sound.bgmVolume);
