@@ -98,11 +98,8 @@ void TextRenderer::load(std::shared_ptr<Shader> textShader, GLFWwindow* gameWind
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 
     for (int code = 0; code < 128; ++code) {
-        if (usesFallbackFont(code)) {
-            rasterise(code, fallbackFace, mainFace, true);
-        } else {
-            rasterise(code, mainFace, fallbackFace, false);
-        }
+        const bool fromFallback = usesFallbackFont(code);
+        rasterise(code, fromFallback ? fallbackFace : mainFace, fromFallback);
     }
 
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -113,18 +110,12 @@ void TextRenderer::load(std::shared_ptr<Shader> textShader, GLFWwindow* gameWind
     library = nullptr;
 }
 
-// A code the preferred face has no glyph for is taken from the other face; one that neither
-// face has gets no entry, so it draws nothing and takes no space (FreeType would otherwise
-// render the font's "missing glyph" box).
-void TextRenderer::rasterise(int code, FT_FaceRec_* preferred, FT_FaceRec_* other, bool preferredIsFallback) {
-    FT_Face face = preferred;
-    bool fromFallback = preferredIsFallback;
+// The face is chosen by the code alone. A code that face has no glyph for gets no entry, so it
+// draws nothing and takes no space (FreeType would otherwise render the font's "missing glyph"
+// box), even when the other face has one.
+void TextRenderer::rasterise(int code, FT_FaceRec_* face, bool fromFallback) {
     if (FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) == 0) {
-        face = other;
-        fromFallback = !preferredIsFallback;
-        if (FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) == 0) {
-            return;
-        }
+        return;
     }
     if (FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0) {
         std::cout << (fromFallback ? "ERROR::FREETYTPE: Failed to load Glyph from fallback font"
