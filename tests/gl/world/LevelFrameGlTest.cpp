@@ -11,6 +11,7 @@
 #include <array>
 #include <limits>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include <glm/gtc/matrix_inverse.hpp>
@@ -271,8 +272,6 @@ TEST_F(LevelFrameGlTest, MeshListSkipsUnregisteredAndUnrenderedObjectsAndGroupsM
     level.objects.emplace_back("c", glm::vec3(2.0f), glm::vec3(1.0f), pm, "grey", true, true, coords);
     level.objects.emplace_back("hidden", glm::vec3(3.0f), glm::vec3(1.0f), pm, "grey", true, false, coords);
     level.objects.emplace_back("unknown", glm::vec3(4.0f), glm::vec3(1.0f), pm, "nothing", true, true, coords);
-    level.objects.emplace_back("short", glm::vec3(5.0f), glm::vec3(1.0f), pm, "grey", true, true,
-                               std::vector<glm::vec2>(23));
     createLevelMeshes(level);
     ASSERT_EQ(levelMeshes.size(), 3u);
     EXPECT_EQ(materialMap.count("nothing"), 0u);  // the lookup does not grow the map
@@ -295,6 +294,15 @@ TEST_F(LevelFrameGlTest, MeshListSkipsUnregisteredAndUnrenderedObjectsAndGroupsM
     drawLevelMeshes(program);
     EXPECT_EQ(grey->applications, 2);
     materialMap.erase("other");
+
+    // A row without 24 texture coordinates is a programming error: the builder's exception
+    // reaches the caller, and the meshes made before it stay in the list to be released.
+    Level faulty(20.0f, 3.0f, 0.5f);
+    faulty.objects.emplace_back("a", glm::vec3(0.0f), glm::vec3(1.0f), pm, "grey", true, true, coords);
+    faulty.objects.emplace_back("short", glm::vec3(5.0f), glm::vec3(1.0f), pm, "grey", true, true,
+                                std::vector<glm::vec2>(23));
+    EXPECT_THROW(createLevelMeshes(faulty), std::invalid_argument);
+    EXPECT_EQ(levelMeshes.size(), 1u);
 }
 
 // The shipped sun texture through the textured-mesh program, with the blending the game keeps
