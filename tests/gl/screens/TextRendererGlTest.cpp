@@ -198,6 +198,15 @@ TEST_F(TextRendererGl, EachCodeComesFromItsOwnFontOrNowhere) {
     EXPECT_EQ(text->glyphs.count('B'), 0u) << "a letter is the main font's";
     EXPECT_EQ(text->glyphs.count('1'), 0u) << "a digit is the fallback font's";
     EXPECT_EQ(text->textWidth("A1B0", 1.0f), 16.0f);
+    // These fonts' glyphs arrive as 1 bit a pixel: each cell still draws as a solid 8 x 8 square.
+    text->renderText("A", 20.0f, 30.0f, 1.0f, white, 1.0f);
+    const Frame frame = readFrame(kWidth, kHeight);
+    const Box ink = litBox(frame, 250);
+    EXPECT_EQ(ink.x0, 20);
+    EXPECT_EQ(ink.x1, 27);
+    EXPECT_EQ(ink.y0, 30);
+    EXPECT_EQ(ink.y1, 37);
+    EXPECT_EQ(litBox(frame, 40).x1, 27) << "nothing beside the cell";
 }
 
 TEST_F(TextRendererGl, LineLandsInItsGlyphBox) {
