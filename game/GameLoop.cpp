@@ -37,6 +37,8 @@ namespace {
 // The fixed step, as the single-precision value the game has always used.
 constexpr double fixedStep = static_cast<double>(1.0f / 60.0f);
 
+SwapBuffersHook swapBuffersHook = glfwSwapBuffers;
+
 // Sleeps through most of the wait and spins only for the last stretch, so the pacing stays exact
 // without holding a core busy between frames.
 void waitForFrameGate(double deadline) {
@@ -97,7 +99,7 @@ void drawCleanFrameBeforePause(GameContext& context) {
     glDisable(GL_MULTISAMPLE);
     updateSunScreenPosition();
     context.lensFlare->render(blendFactor, flareVisible && isSunVisible());
-    glfwSwapBuffers(context.gameWindow);
+    swapBuffersHook(context.gameWindow);
     pauseRequested = false;
 }
 
@@ -187,6 +189,8 @@ void updateClock(GameState& state) {
 }
 
 }  // namespace
+
+void setSwapBuffersHook(SwapBuffersHook hook) { swapBuffersHook = hook ? hook : glfwSwapBuffers; }
 
 float fallFadeForHeight(float y) {
     if (y > -11.4f) {
@@ -343,7 +347,7 @@ bool runFramePass(GameContext& context) {
         updateClock(state);
     }
 
-    glfwSwapBuffers(context.gameWindow);
+    swapBuffersHook(context.gameWindow);
     glfwPollEvents();
     return true;
 }

@@ -2,11 +2,17 @@
 // The frame loop's body: one pass per call, paced by the frame gate, and the per-frame update
 // that advances the game by at most one fixed step of 1/60 s.
 struct GameContext;
+struct GLFWwindow;
 class ParticleSystem;
 
 // One pass of the frame loop (gate, pause fade, restart, pause picture, screens or game frame,
 // swap and poll). Returns false when the gate held the pass back (nothing was drawn).
 bool runFramePass(GameContext& context);
+
+// Every buffer swap of a pass goes through this hook (glfwSwapBuffers by default), so a test can
+// count the swaps of a pass; nullptr puts glfwSwapBuffers back.
+using SwapBuffersHook = void (*)(GLFWwindow* window);
+void setSwapBuffersHook(SwapBuffersHook hook);
 
 // Measures time, runs at most one fixed step (rules, player, camera, physics) and recomputes
 // the per-frame values the renderer and the sound read.

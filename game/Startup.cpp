@@ -11,9 +11,11 @@
 #include "state/Camera.h"
 #include "game/GameContext.h"
 #include "state/GameState.h"
+#include "state/GlobalState.h"
 #include "state/Level.h"
 #include "state/PhysicsWorld.h"
 #include "state/Player.h"
+#include "state/Settings.h"
 #include "game/SoundManager.h"
 #include "renderer/Blur.h"
 #include "renderer/EnvironmentMap.h"
@@ -31,6 +33,17 @@ ParticleSystems::ParticleSystems() = default;
 ParticleSystems::~ParticleSystems() = default;
 ParticleSystems::ParticleSystems(ParticleSystems&&) noexcept = default;
 ParticleSystems& ParticleSystems::operator=(ParticleSystems&&) noexcept = default;
+
+bool startPhysicsWorld() {
+    if (initPhysX()) {
+        return true;
+    }
+    // The default shader and the teapot would otherwise be deleted by destructors after
+    // glfwTerminate, with no context left to take the calls.
+    destroyFramework();
+    glfwTerminate();
+    return false;
+}
 
 void createLevelSingletons() {
     ilInit();
@@ -105,6 +118,24 @@ std::unique_ptr<Level> assembleScene(GameContext& context, GLFWwindow* window, c
     level->createHitboxes();
     createLevelMeshes(*level);
     return level;
+}
+
+// A 59.94 Hz monitor reports 59 (or 60, rounded) as its whole-hertz rate: still "at most 60".
+// Xvfb reports 0 Hz.
+void chooseFrameRate(const GLFWvidmode* mode) {
+    if (mode) {
+        if (mode->refreshRate <= 60) {
+            refreshRate = 60.0f;
+            lowRefreshMonitor = true;
+        } else {
+            refreshRate = performanceMode ? 60.0f : 80.0f;
+        }
+    }
+    if (!(refreshRate > 0.0f)) {
+        // A configured rate of 0 or less would make the frame interval infinite or negative.
+        refreshRate = 60.0f;
+    }
+    GameState::getInstance()->frameInterval = 1.0 / static_cast<double>(refreshRate);
 }
 
 void shutdownGame(GameContext& context, ShaderPrograms& programs, ParticleSystems& particles,

@@ -9,8 +9,14 @@ class ParticleSystem;
 class Shader;
 struct GameContext;
 struct GLFWwindow;
+struct GLFWvidmode;
 
 using ShaderPrograms = std::array<std::shared_ptr<Shader>, 14>;
+
+// Builds the physics world. When it cannot be made (initPhysX has said why), start-up is
+// abandoned: the framework gives its OpenGL names back while the context still exists, then
+// GLFW is terminated, and false comes back; main then waits for a key and returns 1.
+bool startPhysicsWorld();
 
 // "LOADING LEVEL": the image library, the sun box's texture coordinates and the singletons,
 // created in their fixed order (the player first: its controller needs the physics world).
@@ -35,6 +41,12 @@ ParticleSystems createParticlesAndHandOutPrograms(const ShaderPrograms& programs
 // materials, layout, physics actors and scene objects. Returns the level, owned by the caller.
 std::unique_ptr<Level> assembleScene(GameContext& context, GLFWwindow* window, const ShaderPrograms& programs,
                                      ParticleSystems& particles);
+
+// The frame rate, from the primary monitor's current video mode (null when GLFW gives none):
+// 60 frames a second on a monitor of at most 60 Hz (lowRefreshMonitor set), 80 above that (60 in
+// performance mode), the configured refreshRate without a mode. Sets the game state's
+// frameInterval to 1 / refreshRate.
+void chooseFrameRate(const GLFWvidmode* mode);
 
 // Shutdown, in the order start-up made things; every OpenGL name goes back while the context
 // still exists, then GLFW is terminated.

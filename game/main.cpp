@@ -43,24 +43,6 @@ void setWindowHints() {
     glfwWindowHint(GLFW_SAMPLES, 4);
 }
 
-// 60 frames a second on a monitor of at most 60 Hz (Xvfb reports 0 Hz), 80 above that
-// (60 in performance mode), the configured rate without a video mode.
-void chooseFrameRate(const GLFWvidmode* mode) {
-    if (mode) {
-        if (mode->refreshRate <= 60) {
-            refreshRate = 60.0f;
-            lowRefreshMonitor = true;
-        } else {
-            refreshRate = performanceMode ? 60.0f : 80.0f;
-        }
-    }
-    if (!(refreshRate > 0.0f)) {
-        // A configured rate of 0 or less would make the frame interval infinite or negative.
-        refreshRate = 60.0f;
-    }
-    GameState::getInstance()->frameInterval = 1.0 / static_cast<double>(refreshRate);
-}
-
 }  // namespace
 
 int main() {
@@ -116,9 +98,7 @@ int main() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
     printSectionHeader("LOADING BULLET");
-    if (!initPhysX()) {
-        // initPhysX has said what could not be made.
-        glfwTerminate();
+    if (!startPhysicsWorld()) {
         waitForCharacter();
         return 1;
     }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 #include <iostream>
-#include <stdexcept>
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -23,15 +22,12 @@ std::shared_ptr<Material> findMaterial(const std::string& name) {
     return it != materialMap.end() ? it->second : nullptr;
 }
 
+// The level's rows and the sun always carry 24 texture coordinates; createBoxGeometry's
+// exception for any other count is a programming error and is left to end the program.
 StaticMesh* makeBoxMesh(const std::string& name, const glm::vec3& position, const glm::vec3& size,
-                        std::vector<glm::vec2> texCoords, std::shared_ptr<Material> material) {
-    try {
-        StaticMeshData data = createBoxGeometry(size.x, size.y, size.z, texCoords);
-        return new StaticMesh(name, glm::translate(glm::mat4(1.0f), position), std::move(data), std::move(material));
-    } catch (const std::invalid_argument& error) {
-        std::cout << "Level object \"" << name << "\" is not drawn: " << error.what() << std::endl;
-        return nullptr;
-    }
+                        const std::vector<glm::vec2>& texCoords, std::shared_ptr<Material> material) {
+    StaticMeshData data = createBoxGeometry(size.x, size.y, size.z, texCoords);
+    return new StaticMesh(name, glm::translate(glm::mat4(1.0f), position), std::move(data), std::move(material));
 }
 
 }  // namespace
@@ -47,9 +43,7 @@ void createLevelMeshes(const Level& level) {
                       << object.materialName << "\"" << std::endl;
             continue;
         }
-        if (StaticMesh* mesh = makeBoxMesh(object.name, object.position, object.size, object.texCoords, material)) {
-            levelMeshes.push_back(mesh);
-        }
+        levelMeshes.push_back(makeBoxMesh(object.name, object.position, object.size, object.texCoords, material));
     }
     // Meshes sharing a material become neighbours; the order of the groups does not matter.
     std::sort(levelMeshes.begin(), levelMeshes.end(), [](const StaticMesh* a, const StaticMesh* b) {

@@ -15,8 +15,9 @@ extern std::vector<StaticMesh*> levelMeshes;
 extern StaticMesh* sunMesh;
 
 // One box mesh per object with isRendered, in list order, then sorted by material. An object
-// whose material is not registered in materialMap (or whose texture coordinates are not 24)
-// gets no mesh and a console line. Needs a current OpenGL context and materialMap filled.
+// whose material is not registered in materialMap gets no mesh and a console line; one whose
+// texture coordinates are not 24 throws std::invalid_argument from createBoxGeometry. Needs a
+// current OpenGL context and materialMap filled.
 void createLevelMeshes(const Level& level);
 
 // The sun: a 20 x 20 x 0.1 box at (0, 10, 200) with the "sun" material and boxTexCoords.

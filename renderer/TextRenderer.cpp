@@ -4,6 +4,7 @@
 #include FT_FREETYPE_H
 
 #include <iostream>
+#include <vector>
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
@@ -20,6 +21,36 @@ constexpr FT_UInt fallbackPixelSize = 28;
 
 // The advance in whole pixels: 26.6 fixed point shifted down, as float.
 float advancePixels(const Glyph& glyph) { return static_cast<float>(glyph.advance >> 6); }
+
+// The bitmap as tightly packed 8-bit coverage, top row first. Outlines render to 8-bit rows, but
+// a font's own bitmaps may come as 1 bit a pixel, and rows may be padded; uploading those as
+// they stand would read past the glyph's buffer. False for the colour and sub-pixel modes.
+bool packedCoverage(const FT_Bitmap& bitmap, std::vector<unsigned char>& out) {
+    const unsigned width = bitmap.width;
+    const unsigned rows = bitmap.rows;
+    out.assign(static_cast<std::size_t>(width) * rows, 0);
+    if (out.empty()) {
+        return true;
+    }
+    if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && bitmap.pixel_mode != FT_PIXEL_MODE_MONO) {
+        return false;
+    }
+    // A negative pitch means the rows run upwards in memory: the top row is the last one.
+    const long pitch = bitmap.pitch;
+    const unsigned char* top = bitmap.buffer + (pitch < 0 ? -pitch * static_cast<long>(rows - 1) : 0);
+    for (unsigned y = 0; y < rows; ++y) {
+        const unsigned char* row = top + pitch * static_cast<long>(y);
+        unsigned char* dst = &out[static_cast<std::size_t>(y) * width];
+        for (unsigned x = 0; x < width; ++x) {
+            if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
+                dst[x] = row[x];
+            } else {
+                dst[x] = ((row[x >> 3] >> (7 - (x & 7))) & 1) ? 255 : 0;
+            }
+        }
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -98,11 +129,8 @@ void TextRenderer::load(std::shared_ptr<Shader> textShader, GLFWwindow* gameWind
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 
     for (int code = 0; code < 128; ++code) {
-        if (usesFallbackFont(code)) {
-            rasterise(code, fallbackFace, mainFace, true);
-        } else {
-            rasterise(code, mainFace, fallbackFace, false);
-        }
+        const bool fromFallback = usesFallbackFont(code);
+        rasterise(code, fromFallback ? fallbackFace : mainFace, fromFallback);
     }
 
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -113,20 +141,16 @@ void TextRenderer::load(std::shared_ptr<Shader> textShader, GLFWwindow* gameWind
     library = nullptr;
 }
 
-// A code the preferred face has no glyph for is taken from the other face; one that neither
-// face has gets no entry, so it draws nothing and takes no space (FreeType would otherwise
-// render the font's "missing glyph" box).
-void TextRenderer::rasterise(int code, FT_FaceRec_* preferred, FT_FaceRec_* other, bool preferredIsFallback) {
-    FT_Face face = preferred;
-    bool fromFallback = preferredIsFallback;
+// The face is chosen by the code alone. A code that face has no glyph for gets no entry, so it
+// draws nothing and takes no space (FreeType would otherwise render the font's "missing glyph"
+// box), even when the other face has one.
+void TextRenderer::rasterise(int code, FT_FaceRec_* face, bool fromFallback) {
     if (FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) == 0) {
-        face = other;
-        fromFallback = !preferredIsFallback;
-        if (FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) == 0) {
-            return;
-        }
+        return;
     }
-    if (FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0) {
+    std::vector<unsigned char> coverage;
+    if (FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0 ||
+        !packedCoverage(face->glyph->bitmap, coverage)) {
         std::cout << (fromFallback ? "ERROR::FREETYTPE: Failed to load Glyph from fallback font"
                                    : "ERROR::FREETYTPE: Failed to load Glyph")
                   << std::endl;
@@ -139,7 +163,7 @@ void TextRenderer::rasterise(int code, FT_FaceRec_* preferred, FT_FaceRec_* othe
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, static_cast<GLsizei>(bitmap.width), static_cast<GLsizei>(bitmap.rows), 0,
-                 GL_RED, GL_UNSIGNED_BYTE, bitmap.buffer);
+                 GL_RED, GL_UNSIGNED_BYTE, coverage.empty() ? nullptr : coverage.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);

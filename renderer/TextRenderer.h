@@ -90,5 +90,5 @@ public:
     void release();
 
 private:
-    void rasterise(int code, FT_FaceRec_* preferred, FT_FaceRec_* other, bool preferredIsFallback);
+    void rasterise(int code, FT_FaceRec_* face, bool fromFallback);
 };

@@ -51,7 +51,7 @@ dxt1() {  # opaque: ImageMagick writes DXT1 when the image has no alpha channel
 dxt5() {  # an alpha channel must be present, or ImageMagick silently falls back to DXT1
     "$CONVERT" "$1" -alpha set -define dds:compression=dxt5 -define dds:mipmaps=0 "$2"
 }
-dxt5_opaque() {
+dxt5_refit() {  # the colour blocks are refined; the alpha blocks stay as encoded
     dxt5 "$1" "$2"
     "$PY" "$here/textures/dxt_refit.py" "$1" "$2"
 }
@@ -65,11 +65,11 @@ dxt3() {  # ImageMagick 6 cannot write DXT3 (asking for it yields DXT5), so nvco
 
 echo "== level textures"
 dxt1 "$work/level/ground01.pam" "$out/level/ground01.dds"
-dxt5_opaque "$work/level/sun.pam"   "$out/level/sun.dds"
+dxt5_refit "$work/level/sun.pam"  "$out/level/sun.dds"
 dxt1 "$work/level/stone_16.pam" "$out/level/stone_16.dds"
 dxt3 "$work/level/wall_01.pam"  "$out/level/wall_01.dds"
 dxt1 "$work/level/grey02.pam"   "$out/level/grey02.dds"
-dxt5_opaque "$work/level/green.pam" "$out/level/green.dds"
+dxt5_refit "$work/level/green.pam" "$out/level/green.dds"
 
 echo "== particle and lens-flare sprites"
 dxt5 "$work/sprites/particle.pam" "$out/particles/particle.dds"
@@ -88,8 +88,8 @@ done
 echo "== checking DDS files"
 gcc -O2 -Wall -Wextra -o "$work/check_dds" "$here/check_dds.c" -lIL
 "$work/check_dds" \
-    --opaque "$out"/level/{ground01,sun,stone_16,wall_01,grey02,green}.dds \
-    --sprite "$out/particles/particle.dds" "$out"/lensFlare/tex{1,2,3,4,5,6,7,8,9}.dds
+    --opaque "$out"/level/{ground01,stone_16,wall_01,grey02,green}.dds \
+    --sprite "$out/level/sun.dds" "$out/particles/particle.dds" "$out"/lensFlare/tex{1,2,3,4,5,6,7,8,9}.dds
 
 echo "== checking skybox faces"
 size=""

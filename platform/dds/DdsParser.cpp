@@ -11,16 +11,12 @@ namespace dds {
 namespace {
 
 constexpr std::size_t kMagicBytes = 4;
-constexpr std::uint32_t kHeaderSize = 124;
-constexpr std::uint32_t kPixelFormatSize = 32;
 constexpr std::uint32_t kPixelFormatFourCC = 0x4;
 
 // File offsets.
-constexpr std::size_t kOffHeaderSize = 4;
 constexpr std::size_t kOffHeight = 12;
 constexpr std::size_t kOffWidth = 16;
 constexpr std::size_t kOffPitchOrLinearSize = 20;
-constexpr std::size_t kOffPixelFormatSize = 76;
 constexpr std::size_t kOffPixelFormatFlags = 80;
 constexpr std::size_t kOffFourCC = 84;
 constexpr std::size_t kOffDxgiFormat = 128;
@@ -91,9 +87,8 @@ Layout parseHeader(const std::uint8_t* bytes, std::size_t available, std::uint64
     if (have < kPlainDataOffset) {
         return failed(Status::BadHeader);
     }
-    if (readU32(bytes, kOffHeaderSize) != kHeaderSize || readU32(bytes, kOffPixelFormatSize) != kPixelFormatSize) {
-        return failed(Status::BadHeader);
-    }
+    // The header's own size fields (124 and 32 in every writer's files) are not consulted:
+    // every field sits at a fixed offset, and the data starts at 128 (148 with DX10) anyway.
 
     Layout layout;
     layout.width = readU32(bytes, kOffWidth);

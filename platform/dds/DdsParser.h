@@ -35,7 +35,7 @@ enum class Status {
     Ok,
     Unreadable,          // cannot be opened or read as a regular file, or larger than the cap
     BadMagic,            // the first four bytes are not "DDS "
-    BadHeader,           // wrong header or pixel-format size, header cut short, DX10 not a 2D texture
+    BadHeader,           // header cut short, DX10 header not of a 2D texture
     BadDimensions,       // width or height zero or above kMaxDimension
     UnsupportedFormat,   // a well-formed header of any format other than DXT1/3/5 (BC1/2/3)
     LinearSizeTooSmall,  // the pitch-or-linear-size field is below the top level's byte size

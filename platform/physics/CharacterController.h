@@ -50,8 +50,10 @@ struct BoxControllerDesc {
     float halfHeight = 1.0f;          // along the up direction
     float halfSideExtent = 0.5f;
     float halfForwardExtent = 0.5f;
-    float slopeLimit = 0.707f;        // stored; moves never climb
-    float stepOffset = 0.5f;          // stored; moves never step up
+    // Stored, not acted on: moves never climb a slope or step up a ledge. The level has
+    // neither (axis-aligned boxes only, every walkable top at one height).
+    float slopeLimit = 0.707f;        // cosine of the steepest walkable slope
+    float stepOffset = 0.5f;          // metres
     Material* material = nullptr;
 
     // Positive, finite extents and contact offset, a finite position and a non-zero up direction.

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Refines the colour blocks of an opaque DXT1/DXT3/DXT5 file's top level against its source.
+"""Refines the colour blocks of a DXT1/DXT3/DXT5 file's top level against its source.
 
 Usage: dxt_refit.py SOURCE.pam FILE.dds
 Rewrites FILE.dds in place.

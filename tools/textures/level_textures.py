@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Draws the level's surface textures as PAM files (RGBA, alpha fully opaque).
+"""Draws the level's textures as PAM files (RGBA; the surfaces fully opaque, the sun a disc
+in a transparent square).
 
 Usage: level_textures.py OUTDIR
 Writes OUTDIR/{ground01,sun,stone_16,wall_01,grey02,green}.pam. The surface textures tile
@@ -67,7 +68,7 @@ def ground01(n=SIZE):
 
 def sun(n=256):
     """The sun's face: a white-hot disc with granulation, a yellow limb and an orange corona
-    whose streamers fade into a deep orange at the square's corners (no hard black frame)."""
+    whose streamers fade out into full transparency well inside the square's edges."""
     rng = np.random.RandomState(202)
     y, x = grid(n)
     dx, dy = x - 0.5, y - 0.5
@@ -98,7 +99,14 @@ def sun(n=256):
     base = np.array([0.70, 0.24, 0.07])
     corona = base + (corona_col - base) * np.clip(glow, 0.0, 1.0)[..., None]
     col = lerp(corona, disc_col, disc[..., None])
-    return opaque(col)
+
+    # Coverage: the disc is solid, the corona thins out with its streamers and is gone before
+    # the square's edges, so the sky shows all around the sun. The colour runs on under the
+    # transparent texels, so filtering at the rim blends towards the corona, never black.
+    halo = np.exp(-(r - disc_r).clip(0.0) * 4.5) * (0.8 + 0.4 * streak)
+    halo *= smoothstep(0.98, 0.78, r)
+    alpha = np.maximum(disc, np.clip(halo, 0.0, 1.0))
+    return np.concatenate([col, alpha[..., None]], axis=2)
 
 
 def stone_16(n=SIZE):

@@ -1,9 +1,13 @@
 // Text through the real text program and the shipped fonts, read back from the framebuffer.
 #include <GLFW/glfw3.h>
 
+#include <unistd.h>
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -157,6 +161,52 @@ TEST_F(TextRendererGl, GlyphTableHoldsPrintableAsciiFromBothFonts) {
     // Control codes are in neither font: no entry, so they draw nothing and take no space.
     EXPECT_EQ(text->glyphs.count('\0'), 0u);
     EXPECT_EQ(text->glyphs.count('\n'), 0u);
+}
+
+namespace {
+
+// A bitmap font (BDF, which FreeType reads) of solid 8 x 8 cells holding only `codes`.
+std::string writeCellFont(const std::filesystem::path& path, int pixels, const std::string& codes) {
+    std::ofstream out(path);
+    out << "STARTFONT 2.1\nFONT -qv-cells-medium-r-normal--" << pixels << "-" << pixels * 10
+        << "-75-75-c-80-iso10646-1\nSIZE " << pixels << " 75 75\nFONTBOUNDINGBOX 8 8 0 0\n"
+        << "STARTPROPERTIES 5\nPIXEL_SIZE " << pixels
+        << "\nCHARSET_REGISTRY \"ISO10646\"\nCHARSET_ENCODING \"1\"\nFONT_ASCENT 8\nFONT_DESCENT 0\n"
+        << "ENDPROPERTIES\nCHARS " << codes.size() << "\n";
+    for (char c : codes) {
+        out << "STARTCHAR c" << int(c) << "\nENCODING " << int(c) << "\nSWIDTH 500 0\nDWIDTH 8 0\nBBX 8 8 0 0\nBITMAP\n";
+        for (int row = 0; row < 8; ++row) out << "FF\n";
+        out << "ENDCHAR\n";
+    }
+    out << "ENDFONT\n";
+    return path.string();
+}
+
+}  // namespace
+
+// Each code has one font: a letter the main font lacks is not borrowed from the fallback font,
+// nor a digit the fallback font lacks from the main font. Both draw nothing and take no space.
+TEST_F(TextRendererGl, EachCodeComesFromItsOwnFontOrNowhere) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("qv-cell-fonts-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    text->mainFontPath = writeCellFont(dir / "main.bdf", 24, "A1");
+    text->fallbackFontPath = writeCellFont(dir / "fallback.bdf", 28, "0B");
+    loadWithQuad();
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(text->glyphs.count('A'), 1u);
+    EXPECT_EQ(text->glyphs.count('0'), 1u);
+    EXPECT_EQ(text->glyphs.count('B'), 0u) << "a letter is the main font's";
+    EXPECT_EQ(text->glyphs.count('1'), 0u) << "a digit is the fallback font's";
+    EXPECT_EQ(text->textWidth("A1B0", 1.0f), 16.0f);
+    // These fonts' glyphs arrive as 1 bit a pixel: each cell still draws as a solid 8 x 8 square.
+    text->renderText("A", 20.0f, 30.0f, 1.0f, white, 1.0f);
+    const Frame frame = readFrame(kWidth, kHeight);
+    const Box ink = litBox(frame, 250);
+    EXPECT_EQ(ink.x0, 20);
+    EXPECT_EQ(ink.x1, 27);
+    EXPECT_EQ(ink.y0, 30);
+    EXPECT_EQ(ink.y1, 37);
+    EXPECT_EQ(litBox(frame, 40).x1, 27) << "nothing beside the cell";
 }
 
 TEST_F(TextRendererGl, LineLandsInItsGlyphBox) {

@@ -5,10 +5,13 @@
 #include <GlContext.h>
 
 #include <GLFW/glfw3.h>
+#include <IL/il.h>
+#include <unistd.h>
 
 #include <array>
 #include <limits>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include <glm/gtc/matrix_inverse.hpp>
@@ -24,6 +27,7 @@
 #include "renderer/LevelMeshes.h"
 #include "renderer/Material.h"
 #include "renderer/StaticMesh.h"
+#include "renderer/TextureDXT5.h"
 
 namespace {
 
@@ -268,8 +272,6 @@ TEST_F(LevelFrameGlTest, MeshListSkipsUnregisteredAndUnrenderedObjectsAndGroupsM
     level.objects.emplace_back("c", glm::vec3(2.0f), glm::vec3(1.0f), pm, "grey", true, true, coords);
     level.objects.emplace_back("hidden", glm::vec3(3.0f), glm::vec3(1.0f), pm, "grey", true, false, coords);
     level.objects.emplace_back("unknown", glm::vec3(4.0f), glm::vec3(1.0f), pm, "nothing", true, true, coords);
-    level.objects.emplace_back("short", glm::vec3(5.0f), glm::vec3(1.0f), pm, "grey", true, true,
-                               std::vector<glm::vec2>(23));
     createLevelMeshes(level);
     ASSERT_EQ(levelMeshes.size(), 3u);
     EXPECT_EQ(materialMap.count("nothing"), 0u);  // the lookup does not grow the map
@@ -292,6 +294,95 @@ TEST_F(LevelFrameGlTest, MeshListSkipsUnregisteredAndUnrenderedObjectsAndGroupsM
     drawLevelMeshes(program);
     EXPECT_EQ(grey->applications, 2);
     materialMap.erase("other");
+
+    // A row without 24 texture coordinates is a programming error: the builder's exception
+    // reaches the caller, and the meshes made before it stay in the list to be released.
+    Level faulty(20.0f, 3.0f, 0.5f);
+    faulty.objects.emplace_back("a", glm::vec3(0.0f), glm::vec3(1.0f), pm, "grey", true, true, coords);
+    faulty.objects.emplace_back("short", glm::vec3(5.0f), glm::vec3(1.0f), pm, "grey", true, true,
+                                std::vector<glm::vec2>(23));
+    EXPECT_THROW(createLevelMeshes(faulty), std::invalid_argument);
+    EXPECT_EQ(levelMeshes.size(), 1u);
+}
+
+// The shipped sun texture through the textured-mesh program, with the blending the game keeps
+// on: the disc is solid, and the sky (the clear colour) shows all round it up to the square's
+// edges, where the old opaque texture drew an orange frame.
+TEST_F(LevelFrameGlTest, SkyShowsAroundTheSunsDisc) {
+    // The texture loads as the game's does: the asset search finds the file, and the decoder
+    // opens "../assets/..." from the working directory, here the source tree's tests folder.
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(QV_SOURCE_DIR "/tests"), 0);
+    ilInit();
+    auto texture = std::make_shared<TextureDXT5>("../assets/textures/level/sun.dds");
+    ASSERT_EQ(chdir(previous), 0);
+    ASSERT_EQ(texture->width, 256);  // decoded, not just the compressed upload
+    materialMap["sun"] = std::make_shared<TextureMaterial>(program, glm::vec3(1.0f, 1.0f, 0.0f), 0.0f, texture);
+    Level level(20.0f, 3.0f, 0.5f);
+    level.build();
+    ASSERT_NE(sunMesh, nullptr);
+
+    const int size = 128;
+    GLuint fbo = 0, colour = 0;
+    glGenFramebuffers(1, &fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glGenRenderbuffers(1, &colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, size, size);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    glViewport(0, 0, size, size);
+    const int sky[3] = {40, 60, 160};
+    glClearColor(sky[0] / 255.0f, sky[1] / 255.0f, sky[2] / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    // Straight at the sun's face; the 20 x 20 square fills the target exactly.
+    const glm::mat4 viewProj = glm::ortho(-10.0f, 10.0f, -10.0f, 10.0f, 1.0f, 100.0f) *
+                               glm::lookAt(glm::vec3(0.0f, 10.0f, 150.0f), glm::vec3(0.0f, 10.0f, 200.0f),
+                                           glm::vec3(0.0f, 1.0f, 0.0f));
+    program->use();
+    program->setUniform("viewProjMatrix", viewProj);
+    program->setUniform("dirL.color", glm::vec3(1.0f));
+    program->setUniform("dirL.direction", glm::normalize(glm::vec3(0.0f, -0.05f, -1.0f)));
+    program->setUniform("gamma", glm::vec3(1.0f / 2.2f));
+    drawSunMesh(program);
+    glDisable(GL_BLEND);
+
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(size) * size * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteRenderbuffers(1, &colour);
+    glDeleteFramebuffers(1, &fbo);
+
+    int skyPixels = 0;
+    int discPixels = 0;
+    int mismatches = 0;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            // Distance from the centre, 1 at the middle of each edge.
+            const float r = std::hypot((x + 0.5f) / size * 2.0f - 1.0f, (y + 0.5f) / size * 2.0f - 1.0f);
+            const unsigned char* p = &pixels[(static_cast<std::size_t>(y) * size + x) * 4];
+            bool ok = true;
+            if (r >= 1.02f) {
+                ok = std::abs(p[0] - sky[0]) <= 2 && std::abs(p[1] - sky[1]) <= 2 && std::abs(p[2] - sky[2]) <= 2;
+                ++skyPixels;
+            } else if (r <= 0.45f) {
+                ok = p[0] >= 240 && p[1] >= 180;  // white-hot to yellow: the sky would dim the red
+                ++discPixels;
+            }
+            if (!ok && ++mismatches <= 5) {
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") at r " << r << ": " << int(p[0]) << " "
+                              << int(p[1]) << " " << int(p[2]);
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(skyPixels, size * size / 8);
+    EXPECT_GT(discPixels, size * size / 8);
 }
 
 }  // namespace

@@ -189,6 +189,10 @@ TEST_F(PlayerTest, JumpRisesAndLandsBackAtRestHeight) {
         ++steps;
     }
     EXPECT_GT(peak, -0.5f);  // high enough for the rules to arm the landing sound
+    // Even at the top of a jump the feet stay more than a step offset below the mirror cube's
+    // top (y 0.5), the one box whose top differs from the platforms': the controller's step
+    // offset, which it never acts on, could not have put the thief onto anything.
+    EXPECT_LT(peak - 0.9f + player->controllerDesc.stepOffset, 0.5f);
     EXPECT_EQ(player->position.y, restHeight);
     EXPECT_TRUE(landingSoundPending);
     EXPECT_FALSE(landingArmed);
