@@ -31,6 +31,11 @@ int rand15() { return std::rand() % 32768; }
 float randomUnit() { return static_cast<float>(rand15()) / 32767.0f; }
 }  // namespace
 
+void seedParticleRandomness(unsigned int seed) {
+    spawnCountGenerator().seed(seed);
+    std::srand(seed);
+}
+
 void ParticleSystem::applyPreset() {
     if (type == 1) {
         lifeMax = 24.0f;

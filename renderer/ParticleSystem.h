@@ -76,3 +76,8 @@ private:
     // Presets of the two types.
     void applyPreset();
 };
+
+// Both random sources of the particles (the spawn count per tick and the C library's rand for
+// position, velocity, colour and size) start from the given seed, so a scripted run draws the
+// same particles every time. Without it the spawn count follows a seed from the system.
+void seedParticleRandomness(unsigned int seed);
