@@ -3,6 +3,7 @@
 #include "state/GlobalState.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -39,9 +40,15 @@ SoundManager* SoundManager::getInstance() {
     // Deliberately never destroyed: shutdown releases the sound explicitly.
     static SoundManager* instance = [] {
         std::shared_ptr<audio::SoundEngine> engine = std::move(injectedEngine());
-        if (!engine)
+        const bool device = !engine;
+        if (device)
             engine = audio::createSoundDevice(audio::OutputDriver::Automatic);
-        return new SoundManager(std::move(engine));
+        auto* manager = new SoundManager(std::move(engine));
+        // A fatal error ends the process through exit() without shutdown: the device is closed
+        // at exit then. After an orderly shutdown the second release does nothing.
+        if (device)
+            std::atexit([] { instance->release(); });
+        return manager;
     }();
     return instance;
 }

@@ -1,6 +1,9 @@
 #include "game/Startup.h"
 
+#include <filesystem>
+#include <iostream>
 #include <string>
+#include <system_error>
 
 #include <IL/il.h>
 #include <IL/ilu.h>
@@ -43,6 +46,20 @@ bool startPhysicsWorld() {
     destroyFramework();
     glfwTerminate();
     return false;
+}
+
+void reportMissingAssetTree() {
+    std::error_code error;
+    if (std::filesystem::is_directory("../assets", error)) {
+        return;
+    }
+    const std::filesystem::path workingDirectory = std::filesystem::current_path(error);
+    const std::string looked =
+        error ? std::string("../assets/") : (workingDirectory / "../assets/").lexically_normal().string();
+    std::cout << "ERROR: No asset folder at '" << looked
+              << "': models, textures, fonts and sounds will be missing. Start the game from its build "
+                 "directory, as scripts/play does."
+              << std::endl;
 }
 
 void createLevelSingletons() {

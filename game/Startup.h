@@ -18,6 +18,11 @@ using ShaderPrograms = std::array<std::shared_ptr<Shader>, 14>;
 // GLFW is terminated, and false comes back; main then waits for a key and returns 1.
 bool startPhysicsWorld();
 
+// Models, model textures, sky faces, fonts and sounds are opened as "../assets/..." from the
+// working directory. When no such folder is there, one line says where the game looked and
+// where it is meant to be started from, ahead of the load errors that follow.
+void reportMissingAssetTree();
+
 // "LOADING LEVEL": the image library, the sun box's texture coordinates and the singletons,
 // created in their fixed order (the player first: its controller needs the physics world).
 void createLevelSingletons();

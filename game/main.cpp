@@ -48,6 +48,7 @@ void setWindowHints() {
 int main() {
     loadSettings();
     printTitleBanner();
+    reportMissingAssetTree();
     printSectionHeader("WINDOW SETUP");
 
     glfwSetErrorCallback(glfwErrorCallback);
@@ -62,13 +63,15 @@ int main() {
 
     GLFWwindow* window = glfwCreateWindow(windowWidth, windowHeight, windowTitle.c_str(),
                                           fullscreen ? monitor : nullptr, nullptr);
-    if (window) {
-        glfwGetWindowPos(window, &windowPosX, &windowPosY);
+    if (!window) {
+        // GLFW's error callback has said why (no OpenGL 4.3 context, no display, ...).
+        return failStartup("Failed to create window");
     }
+    glfwGetWindowPos(window, &windowPosX, &windowPosY);
     glfwMakeContextCurrent(window);
     glfwSwapInterval(vsync ? 1 : 0);
 
-    if (!window || !gladLoadGL(glfwGetProcAddress)) {
+    if (!gladLoadGL(glfwGetProcAddress)) {
         say("Failed to initialize GLAD");
         return -1;
     }

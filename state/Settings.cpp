@@ -1,6 +1,9 @@
 #include "state/Settings.h"
 
+#include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <iostream>
 
 #include "state/GameState.h"
 #include "state/GlobalState.h"
@@ -17,6 +20,82 @@ constexpr int defaultTimeLimit = 90;            // seconds
 constexpr float minBrightness = 0.01f;
 constexpr float maxBrightness = 10.0f;
 constexpr float displayGamma = 2.2f;
+constexpr const char* settingsFile = "../assets/settings.ini";
+
+// The largest window side the game accepts, in pixels. The pause snapshot is a texture of the
+// window's size, and every frame sets a viewport of it: 16384 is the least that any OpenGL 4.3
+// context allows for a texture side, a renderbuffer side and a viewport side, and the window
+// is only ever made with a 4.3 context (or not at all). The check runs here, before the window
+// and its context exist, so it cannot ask the driver for its own limits; none can be smaller.
+constexpr int maxWindowSide = 16384;
+
+// A value of a number key, as the file wrote it: only its first line counts (a name given twice
+// in one section reads its first value), and an empty value counts as absent.
+std::string numberText(const INIReader& reader, const char* section, const char* name) {
+    const std::string text = reader.Get(section, name, "");
+    return text.substr(0, text.find('\n'));
+}
+
+template <typename Number>
+void reportBadValue(const char* name, const std::string& text, const std::string& reason, Number fallback) {
+    std::cout << "ERROR: Bad value '" << text << "' for '" << name << "' in '" << settingsFile << "' ("
+              << reason << "). Using default value " << fallback << " instead." << std::endl;
+}
+
+// The whole text as one number, read like strtod; false when anything is left over after it.
+bool parseReal(const std::string& text, double& number) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    number = std::strtod(begin, &end);
+    return end != begin && *end == '\0';
+}
+
+// An integer key. The text must be one number and nothing else: an integer as strtol reads it
+// with base 0 (so "0x640" and octal "010" keep working), or a decimal number whose integer part
+// is taken ("120.9" is 120). Text after the number ("1600px", and "1e30" as strtol would read
+// it) makes the value no number; so does a number beyond the int range, and one outside
+// [lowest, highest]. Each of those prints one line and gives the default.
+int readInteger(const INIReader& reader, const char* section, const char* name, int fallback,
+                int lowest = INT_MIN, int highest = INT_MAX) {
+    const std::string text = numberText(reader, section, name);
+    if (text.empty()) {
+        return fallback;
+    }
+    // strtol saturates at the long range, which lies far outside the int range checked below.
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    double number = static_cast<double>(std::strtol(begin, &end, 0));
+    if (end == begin || *end != '\0') {
+        if (!parseReal(text, number) || !std::isfinite(number)) {
+            reportBadValue(name, text, "not a number", fallback);
+            return fallback;
+        }
+        number = std::trunc(number);
+    }
+    if (number < lowest || number > highest) {
+        const bool anyInt = lowest == INT_MIN && highest == INT_MAX;
+        reportBadValue(name, text,
+                       anyInt ? std::string("out of range")
+                              : "not within " + std::to_string(lowest) + " to " + std::to_string(highest),
+                       fallback);
+        return fallback;
+    }
+    return static_cast<int>(number);
+}
+
+// A real key: the text must be one number as strtod reads it, with nothing after it.
+double readReal(const INIReader& reader, const char* section, const char* name, double fallback) {
+    const std::string text = numberText(reader, section, name);
+    if (text.empty()) {
+        return fallback;
+    }
+    double number = 0.0;
+    if (!parseReal(text, number)) {
+        reportBadValue(name, text, "not a number", fallback);
+        return fallback;
+    }
+    return number;
+}
 
 }  // namespace
 
@@ -49,16 +128,18 @@ void loadSettings() {
 void applySettings(const INIReader& reader) {
     GameState* state = GameState::getInstance();
 
-    windowWidth = reader.GetInteger("window", "width", defaultWindowWidth);
-    windowHeight = reader.GetInteger("window", "height", defaultWindowHeight);
-    refreshRate = static_cast<float>(reader.GetInteger("window", "refreshRate", defaultRefreshRate));
+    // A window side the platform cannot give would abort inside GLFW (not positive) or
+    // overflow the driver's texture and viewport limits (too large).
+    windowWidth = readInteger(reader, "window", "width", defaultWindowWidth, 1, maxWindowSide);
+    windowHeight = readInteger(reader, "window", "height", defaultWindowHeight, 1, maxWindowSide);
+    refreshRate = static_cast<float>(readInteger(reader, "window", "refreshRate", defaultRefreshRate));
     fullscreen = reader.GetBoolean("window", "fullscreen", false);
     windowTitle = reader.Get("window", "title", defaultWindowTitle);
-    brightness = static_cast<float>(reader.GetReal("window", "brightness", defaultBrightness));
+    brightness = static_cast<float>(readReal(reader, "window", "brightness", defaultBrightness));
     monitorAspectRatioDetection = reader.GetBoolean("window", "monitorAspectRatioDetection", false);
     vsync = reader.GetBoolean("window", "vsync", true);
     showFPS = reader.GetBoolean("window", "showFPS", false);
-    state->timeLimit = static_cast<double>(reader.GetInteger("game", "timeLimit", defaultTimeLimit));
+    state->timeLimit = static_cast<double>(readInteger(reader, "game", "timeLimit", defaultTimeLimit));
     performanceMode = reader.GetBoolean("game", "performanceMode", false);
     presentationMode = reader.GetBoolean("debug", "presentationMode", false);
     introDone = reader.GetBoolean("debug", "skipIntro", false);

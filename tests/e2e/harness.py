@@ -100,7 +100,8 @@ class Tree:
 
 
 class Game:
-    def __init__(self, tree, xvfb, env=None, stdin_data=None):
+    def __init__(self, tree, xvfb, env=None, stdin_data=None, cwd=None):
+        """`cwd`: the working directory, relative to the tree's root; build/ by default."""
         self.tree = tree
         self.xvfb = xvfb
         self.lines = []
@@ -110,7 +111,8 @@ class Game:
         environment.setdefault("ALSOFT_DRIVERS", "null")
         environment.update(env or {})
         self.proc = subprocess.Popen(
-            ["./quarvelline"], cwd=tree.build, env=environment,
+            [os.path.join(tree.build, "quarvelline")], cwd=os.path.join(tree.root, cwd) if cwd else tree.build,
+            env=environment,
             stdin=subprocess.PIPE if stdin_data is not None else subprocess.DEVNULL,
             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, bufsize=1)
         if stdin_data is not None:
@@ -233,10 +235,10 @@ class Game:
 
 
 @contextlib.contextmanager
-def running_game(build_dir, screen=(640, 360), env=None, prepare=None, **tree_options):
+def running_game(build_dir, screen=(640, 360), env=None, prepare=None, cwd=None, **tree_options):
     """The real game in a throw-away tree under an X server of its own; the game, the server and
     the tree are gone afterwards, whatever the scenario did. `prepare(tree)` runs before the
-    game starts; the other keywords go to Tree."""
+    game starts; `cwd` goes to Game, the other keywords to Tree."""
     xvfb = Xvfb(*screen)
     tree = None
     game = None
@@ -244,7 +246,7 @@ def running_game(build_dir, screen=(640, 360), env=None, prepare=None, **tree_op
         tree = Tree(build_dir, **tree_options)
         if prepare:
             prepare(tree)
-        game = Game(tree, xvfb, env=env)
+        game = Game(tree, xvfb, env=env, cwd=cwd)
         yield game
     finally:
         if game:

@@ -104,7 +104,7 @@ TEST_F(Settings, WidthWrittenInOtherNumberForms) {
     const struct {
         const char* value;
         int width;
-    } cases[] = {{"0x640", 1600}, {"010", 8}, {"1600px", 1600}, {"wide", 1280}};
+    } cases[] = {{"0x640", 1600}, {"010", 8}, {"1600px", 1280}, {"wide", 1280}};
     for (const auto& c : cases) {
         apply(std::string("[window]\nwidth = ") + c.value + "\n");
         EXPECT_EQ(windowWidth, c.width) << c.value;
@@ -115,6 +115,49 @@ TEST_F(Settings, FractionalIntegerKeysKeepTheirIntegerPart) {
     apply("[window]\nrefreshRate = 59.94\n[game]\ntimeLimit = 120.9\n");
     EXPECT_FLOAT_EQ(refreshRate, 59.0f);
     EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 120.0);
+}
+
+TEST_F(Settings, WindowSidesTheWindowCannotHaveTakeTheDefaultWithOneLine) {
+    // 16384 is the least texture and viewport side an OpenGL 4.3 context allows.
+    EXPECT_EQ(apply("[window]\nwidth = 16384\nheight = 1\n"), "");
+    EXPECT_EQ(windowWidth, 16384);
+    EXPECT_EQ(windowHeight, 1);
+
+    const struct {
+        const char* width;
+        const char* height;
+    } cases[] = {{"0", "-5"}, {"16385", "0"}, {"99999999", "-99999999999"}};
+    for (const auto& c : cases) {
+        const std::string out = apply(std::string("[window]\nwidth = ") + c.width + "\nheight = " + c.height + "\n");
+        EXPECT_EQ(windowWidth, 1280) << c.width;
+        EXPECT_EQ(windowHeight, 768) << c.height;
+        EXPECT_EQ(countOccurrences(out, "\n"), 2) << out;
+        EXPECT_NE(out.find("ERROR: Bad value '" + std::string(c.width) +
+                           "' for 'width' in '../assets/settings.ini' (not within 1 to 16384). "
+                           "Using default value 1280 instead.\n"),
+                  std::string::npos)
+            << out;
+    }
+}
+
+TEST_F(Settings, NumbersWithTextAfterThemTakeTheDefaultWithOneLine) {
+    const std::string out = apply("[window]\nrefreshRate = 144Hz\nbrightness = 0.5x\n"
+                                  "[game]\ntimeLimit = 1e30\n");
+    EXPECT_FLOAT_EQ(refreshRate, 60.0f);
+    EXPECT_FLOAT_EQ(brightness, 1.0f);
+    EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 90.0);
+    EXPECT_EQ(out,
+              "ERROR: Bad value '144Hz' for 'refreshRate' in '../assets/settings.ini' (not a number). "
+              "Using default value 60 instead.\n"
+              "ERROR: Bad value '0.5x' for 'brightness' in '../assets/settings.ini' (not a number). "
+              "Using default value 1 instead.\n"
+              "ERROR: Bad value '1e30' for 'timeLimit' in '../assets/settings.ini' (out of range). "
+              "Using default value 90 instead.\n");
+
+    // A whole number in decimal notation is a number; an empty value is no value at all.
+    EXPECT_EQ(apply("[game]\ntimeLimit = 1.5e2\n[window]\nwidth =\n"), "");
+    EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 150.0);
+    EXPECT_EQ(windowWidth, 1280);
 }
 
 TEST_F(Settings, FullscreenWords) {
