@@ -137,20 +137,20 @@ TEST_F(ParticlesGl, DrawsCameraFacingGlowsInOneInstancedDraw) {
     glEnable(GL_DEPTH_TEST);
     fire->updateAndDraw(0.0f);
     glDisable(GL_DEPTH_TEST);
-    const std::vector<unsigned char> rgba = target.read();
+    const testgl::Pixels drawn = target.read();
     // Each glow sits where its particle projects: x = +-1 at distance 5 is 0.483 of the half-screen.
     const int left = static_cast<int>(64.0f - 0.4828f * 64.0f);
     const int right = static_cast<int>(64.0f + 0.4828f * 64.0f);
-    const glm::ivec3 red = target.pixel(rgba, left, 64);
-    const glm::ivec3 blue = target.pixel(rgba, right, 64);
+    const glm::ivec3 red = drawn.rgb(left, 64);
+    const glm::ivec3 blue = drawn.rgb(right, 64);
     EXPECT_GT(red.r, 60);
     EXPECT_GT(red.r, red.b + 30);
     EXPECT_GT(blue.b, 40);
     EXPECT_GT(blue.b, blue.r);
     // Round and soft: nothing at the quad's corners, black between the two.
-    EXPECT_EQ(target.pixel(rgba, 64, 64), glm::ivec3(0));
+    EXPECT_EQ(drawn.rgb(64, 64), glm::ivec3(0));
     const int half = static_cast<int>(0.75f / 5.0f / std::tan(glm::radians(22.5f)) * 64.0f);
-    EXPECT_LT(target.pixel(rgba, left - half + 1, 64 + half - 1).r, 8);
+    EXPECT_LT(drawn.rgb(left - half + 1, 64 + half - 1).r, 8);
     // The glow fades from its middle outwards.
-    EXPECT_GT(red.r, target.pixel(rgba, left + half / 2, 64).r);
+    EXPECT_GT(red.r, drawn.rgb(left + half / 2, 64).r);
 }
