@@ -9,11 +9,11 @@
 
 #include "framework/Shader.h"
 #include "state/Camera.h"
+#include "game/FixedStep.h"
 #include "game/GameContext.h"
 #include "game/Rules.h"
 #include "state/GameState.h"
 #include "state/GlobalState.h"
-#include "state/PhysicsWorld.h"
 #include "state/Player.h"
 #include "game/Screens.h"
 #include "state/Settings.h"
@@ -33,9 +33,6 @@
 #include "renderer/Skybox.h"
 
 namespace {
-
-// The fixed step, as the single-precision value the game has always used.
-constexpr double fixedStep = static_cast<double>(1.0f / 60.0f);
 
 SwapBuffersHook swapBuffersHook = glfwSwapBuffers;
 
@@ -134,22 +131,6 @@ void drawPausePicture(GameContext& context) {
     context.overlay->pause.draw(1.0f);
 }
 
-// Time bookkeeping shared by updateGame and the particle warm-up.
-void measureFrameTime(GameState& state) {
-    const double now = clockSeconds();
-    state.delta = now - state.lastTime;
-    state.lastTime = now;
-    state.frameCount += 1;
-    const float tickSeconds = static_cast<float>(clockTickMs()) * 0.001f;
-    const double s = static_cast<double>(tickSeconds);
-    state.fpsWindowNow = s;
-    if (s - state.fpsWindowStart > 1.0) {
-        state.fps = state.frameCount;
-        state.frameCount = 0;
-        state.fpsWindowStart = s;
-    }
-}
-
 void runParticleWarmup(GameContext& context) {
     GameState& state = *context.gameState;
     while (state.warmupActive) {
@@ -238,33 +219,7 @@ float blendFactorForDistance(float d) {
 void updateGame(GameContext& context) {
     GameState& state = *context.gameState;
     Player& player = *context.player;
-    updateTick = false;
-    measureFrameTime(state);
-
-    state.accumulator += state.delta;
-    state.framesSinceStep += 1;
-    if (state.accumulator >= fixedStep) {
-        updateTick = true;
-        physicsTicked = true;
-        state.particleDt = clockSeconds() - state.lastStepTime;
-        state.lastStepTime = clockSeconds();
-        state.accumulator -= fixedStep;
-    }
-
-    if (updateTick) {
-        if (state.statusTicks < 440) state.statusTicks += 1;
-        if (state.textTicks < 1850) state.textTicks += 1;
-        if (state.jumpTicks < 1000000) state.jumpTicks += 1;
-        checkGameRules();
-        if (!gameOver) {
-            player.update(static_cast<float>(static_cast<double>(state.framesSinceStep) * state.delta));
-            if (!gameOver) {
-                context.camera->update(context.gameWindow);
-            }
-        }
-        stepPhysics();
-        state.framesSinceStep = 0;
-    }
+    advanceFixedStep(state, player, *context.camera, context.gameWindow);
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const float y = player.position.y;

@@ -14,8 +14,8 @@ bool runFramePass(GameContext& context);
 using SwapBuffersHook = void (*)(GLFWwindow* window);
 void setSwapBuffersHook(SwapBuffersHook hook);
 
-// Measures time, runs at most one fixed step (rules, player, camera, physics) and recomputes
-// the per-frame values the renderer and the sound read.
+// advanceFixedStep (time measured, at most one fixed step: rules, player, camera, physics),
+// then clears the frame and recomputes the per-frame values the renderer and the sound read.
 void updateGame(GameContext& context);
 
 // The per-frame values of updateGame, split out for tests: the fades from the player's height,

@@ -1,30 +1,18 @@
 #pragma once
 // Fire sparks that sink from height 3 and grey smoke that rises from -2: a fixed pool of 7000
 // particles per system, sorted back to front and drawn as camera-facing quads in one instanced draw.
-#include <array>
 #include <memory>
 #include <string>
 
-#include <glm/vec3.hpp>
+#include "renderer/ParticleSimulation.h"
 
 class Shader;
 class TextureDXT5;
 
-struct Particle {
-    glm::vec3 position{0.0f};
-    glm::vec3 velocity{0.0f};       // units per second
-    unsigned char r = 0, g = 0, b = 0;
-    float size = 0.0f;               // quad edge, world units
-    float life = -1.0f;              // seconds left; -1 in a never-used slot
-    float cameraDistance = -1.0f;    // squared distance to the camera; -1 when dead
-};
-
 class ParticleSystem {
 public:
-    static constexpr int MaxParticles = 7000;
+    static constexpr int MaxParticles = ParticleSimulation::MaxParticles;
 
-    float fireVelocityLimit = 0.25f;
-    float smokeVelocityLimit = 0.1f;
     std::shared_ptr<TextureDXT5> texture;
     std::shared_ptr<Shader> shader;
     int particleTextureLocation = -1;
@@ -33,31 +21,9 @@ public:
     unsigned int colorVbo = 0;
     unsigned int quadVbo = 0;
     int camRightLocation = -1, camUpLocation = -1, infoPointLocation = -1, viewProjLocation = -1;
-    int lastUsedParticle = 0;
-    int aliveCount = 0;
-    std::array<Particle, MaxParticles> particles;
-    int spawnIndex = 0;
-    float* positionSizeData = nullptr;  // MaxParticles x (x, y, z, size)
-    unsigned char* colorData = nullptr; // MaxParticles x (r, g, b, a)
-    int spawnCount = 0;
-    float spawnXMax = 18.0f, spawnXMin = -18.0f;
-    float spawnZMax = 120.0f, spawnZMin = -12.0f;
-    float fireSpawnY = 3.0f;
-    float cullDistance = 50.0f;
     std::string texturePath = "../assets/textures/particles/particle.dds";
-    int type = 0;  // 0 fire, 1 smoke
-
-    float lifeMax = 20.0f;
-    float sizeScale = 0.11f;
-    float fadeIn = 3.0f;
-    float fadeOut = 3.0f;
-    float accelY = -0.5f;
-    int spawnMin = 5;
-    int spawnMax = 25;
-    int color0[3] = {255, 0, 0};
-    int color1[3] = {255, 255, 0};
-    int color2[3] = {255, 128, 0};
-    float alphaMax = 110.0f;
+    // The pool, the presets of the type and the per-instance streams this system uploads.
+    ParticleSimulation simulation;
 
     ParticleSystem(std::shared_ptr<Shader> shader, int type);
     ~ParticleSystem();
@@ -66,18 +32,5 @@ public:
 
     // Spawns and moves on fixed ticks (and every call during the intro), then draws.
     void updateAndDraw(float infoPoint);
-
-    // The simulation part of updateAndDraw, without OpenGL (tests).
-    void spawn(int count);
-    void update(double dt, const glm::vec3& cameraPosition);
-    int findUnusedParticle();
-
-private:
-    // Presets of the two types.
-    void applyPreset();
 };
 
-// Both random sources of the particles (the spawn count per tick and the C library's rand for
-// position, velocity, colour and size) start from the given seed, so a scripted run draws the
-// same particles every time. Without it the spawn count follows a seed from the system.
-void seedParticleRandomness(unsigned int seed);

@@ -40,6 +40,7 @@
 #include "framework/Shader.h"
 #include "game/Callbacks.h"
 #include "state/Camera.h"
+#include "game/FixedStep.h"
 #include "game/GameContext.h"
 #include "game/GameLoop.h"
 #include "state/GameState.h"
@@ -201,7 +202,6 @@ int runOneSize(int width, int height, int frames) {
     introActive = false;
     loadingScreen = false;
 
-    constexpr double fixedStep = static_cast<double>(1.0f / 60.0f);
     auto frame = [&](bool separated, Series* update, Series* capture, Series* scene, Series* swap, Series* whole) {
         const auto start = Clock::now();
         auto mark = start;
@@ -214,7 +214,7 @@ int runOneSize(int width, int height, int frames) {
             mark = Clock::now();
         };
         // Every timed frame is one in which a fixed step runs.
-        state.accumulator = std::max(state.accumulator, fixedStep);
+        state.accumulator = std::max(state.accumulator, fixedStepSeconds);
         updateGame(context);
         lap(update);
         glEnable(GL_DEPTH_TEST);

@@ -2,7 +2,7 @@
 // A way through the level that wins it: walk and jump from the start to the three artifacts
 // and on to the goal platform. The driver steers the thief as a player would (face a point,
 // hold forward, press jump) and leaves each fixed step to the caller, so the same route runs
-// on the bare physics and rules and through the game's frame update.
+// through the game's fixed step alone and through its whole frame update.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -65,7 +65,7 @@ inline float distanceTo(const Player& player, float levelX, float levelZ) {
 
 class Driver {
 public:
-    // `fixedStep` advances the game by one fixed step of 1/60 s (and its jump cooldown).
+    // `fixedStep` advances the game by one fixed step of 1/60 s.
     Driver(Player& player, std::function<void()> fixedStep) : player_(player), step_(std::move(fixedStep)) {}
 
     void walkTo(float x, float z) {

@@ -123,19 +123,4 @@ std::vector<std::string> GlTest::takeErrors() {
     return errors;
 }
 
-std::vector<unsigned char> readTextureRgba(GLuint texture, int& width, int& height) {
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-    GLint previousAlignment = 4;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &previousAlignment);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    if (!pixels.empty()) {
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    }
-    glPixelStorei(GL_PACK_ALIGNMENT, previousAlignment);
-    return pixels;
-}
-
 }  // namespace testgl

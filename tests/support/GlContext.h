@@ -53,7 +53,4 @@ protected:
     std::unique_ptr<GlContext> context;
 };
 
-// The pixels of level 0 of a 2D texture, read back as RGBA bytes.
-std::vector<unsigned char> readTextureRgba(GLuint texture, int& width, int& height);
-
 }  // namespace testgl

@@ -3,6 +3,7 @@
 // the running clip moves them from tick to tick (which also proves the vertex layout the skinning
 // reads). Also the hand-over of OpenGL names between models.
 #include <GlContext.h>
+#include <PixelReadback.h>
 
 #include <algorithm>
 #include <limits>
@@ -42,15 +43,12 @@ struct Box {
     }
 };
 
-// Bottom-up RGBA rows; the clear colour is pure magenta, which no model shows.
-using Image = std::vector<unsigned char>;
+// The clear colour is pure magenta, which no model shows.
+using testgl::Pixels;
 
-bool covered(const Image& image, int x, int y) {
-    const unsigned char* p = &image[(static_cast<std::size_t>(y) * width + x) * 4];
-    return !(p[0] == 255 && p[1] == 0 && p[2] == 255);
-}
+bool covered(const Pixels& image, int x, int y) { return image.rgb(x, y) != glm::ivec3(255, 0, 255); }
 
-Box coveredBox(const Image& image) {
+Box coveredBox(const Pixels& image) {
     Box box;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -151,11 +149,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
 
-    Image read() {
-        Image image(static_cast<std::size_t>(width) * height * 4);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.data());
-        return image;
-    }
+    Pixels read() const { return testgl::readPixels(fbo, width, height); }
 
     std::unique_ptr<PlayerModel> loadThief() {
         auto thief = std::make_unique<PlayerModel>();
@@ -166,7 +160,7 @@ protected:
     }
 
     // One rendered frame of the player pass; `tick` says whether a fixed step ran.
-    Image drawThief(PlayerModel& thief, bool tick) {
+    Pixels drawThief(PlayerModel& thief, bool tick) {
         clear();
         updateTick = tick;
         animatePlayer(thief);
@@ -178,11 +172,11 @@ protected:
     GLuint renderbuffers[2] = {0, 0};
 };
 
-int differingPixels(const Image& a, const Image& b) {
+int differingPixels(const Pixels& a, const Pixels& b) {
     int n = 0;
-    for (std::size_t i = 0; i < a.size(); i += 4) {
-        if (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2]) {
-            ++n;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            n += a.rgb(x, y) != b.rgb(x, y) ? 1 : 0;
         }
     }
     return n;
@@ -192,7 +186,7 @@ int differingPixels(const Image& a, const Image& b) {
 
 TEST_F(ModelPassesGl, ThiefPixelsAreWhereTheModelMatrixPutsThem) {
     auto thief = loadThief();
-    const Image image = drawThief(*thief, true);
+    const Pixels image = drawThief(*thief, true);
     const Player& player = *Player::getInstance();
     const Box expected = projectedBox(thief->model, playerModelMatrix(player.position, player.yaw), &thief->boneMatrices);
     expectBoxesMatch(expected, coveredBox(image));
@@ -211,9 +205,9 @@ TEST_F(ModelPassesGl, TwoTicksOfTheRunningClipMoveTheThiefAndFramesWithoutATickD
     }
     ASSERT_EQ(&thief->runningAnimation, thief->animator.currentAnimation);
     ASSERT_EQ(0.0f, thief->crossFade);
-    const Image before = drawThief(*thief, false);
+    const Pixels before = drawThief(*thief, false);
     drawThief(*thief, true);
-    const Image after = drawThief(*thief, true);
+    const Pixels after = drawThief(*thief, true);
     EXPECT_GT(differingPixels(before, after), 30);
     EXPECT_EQ(0, differingPixels(after, drawThief(*thief, false)));
 
@@ -230,17 +224,17 @@ TEST_F(ModelPassesGl, CollectibleAndThiefShareTheFrame) {
     artifactPresent = {true, false, false};
     clear();
     renderArtifacts(artifacts);
-    const Image bagAlone = read();
+    const Pixels bagAlone = read();
     const Box bag = projectedBox(artifacts.models[0], artifactModelMatrix(0, artifactPositions[0], 0.0f), nullptr);
     expectBoxesMatch(bag, coveredBox(bagAlone));
 
     auto thief = loadThief();
-    const Image thiefAlone = drawThief(*thief, true);
+    const Pixels thiefAlone = drawThief(*thief, true);
     clear();
     updateTick = false;
     renderArtifacts(artifacts);
     renderPlayer(*thief);
-    const Image both = read();
+    const Pixels both = read();
     int missing = 0;
     int expected = 0;
     for (int y = 0; y < height; ++y) {

@@ -18,7 +18,7 @@
 namespace {
 
 using gamescene::now;
-using screensgl::Frame;
+using testgl::Pixels;
 
 class EscapeRun : public gamescene::GameSceneTest {};
 
@@ -66,7 +66,7 @@ TEST_F(EscapeRun, TheWonCourseEndsOnTheGreenEscapeScreenWithTheLoopsAtHalfVolume
 
     // The escape screen, frame by frame.
     std::vector<float> fades, bgm;
-    Frame early;
+    Pixels early;
     const int screenStart = passes;
     while (state.endScreenTicks < 300 && passes - screenStart < 400) {
         pass();
@@ -78,7 +78,7 @@ TEST_F(EscapeRun, TheWonCourseEndsOnTheGreenEscapeScreenWithTheLoopsAtHalfVolume
         }
     }
     ASSERT_EQ(state.endScreenTicks, 300) << "the escape screen counts its rendered frames";
-    const Frame last = read();
+    const Pixels last = read();
 
     // The picture waits a moment, then fades in; the loops sink with it from full to half volume.
     const auto firstShowing = std::find_if(fades.begin(), fades.end(), [](float f) { return f > 0.0f; });
@@ -94,18 +94,16 @@ TEST_F(EscapeRun, TheWonCourseEndsOnTheGreenEscapeScreenWithTheLoopsAtHalfVolume
     EXPECT_FLOAT_EQ(sound.sounds[SoundManager::BattleAmbience]->getVolume(), 0.5f * sound.battleAmbienceVolume);
 
     // Green all over at first; at the end the picture covers the middle and the corners stay green.
-    auto isGreen = [](const unsigned char* p) {
-        return std::abs(p[0] - 0) <= 2 && std::abs(p[1] - 134) <= 2 && std::abs(p[2] - 46) <= 2;
-    };
+    auto isGreen = [](const glm::ivec3& colour) { return testgl::near(colour, glm::ivec3(0, 134, 46), 2); };
     int earlyGreen = 0;
     for (int y = 0; y < gamescene::height; ++y) {
         for (int x = 0; x < gamescene::width; ++x) {
-            earlyGreen += isGreen(early.at(x, y)) ? 1 : 0;
+            earlyGreen += isGreen(early.rgb(x, y)) ? 1 : 0;
         }
     }
     EXPECT_EQ(earlyGreen, gamescene::width * gamescene::height);
     for (const auto& corner : {std::pair{2, 2}, std::pair{gamescene::width - 3, gamescene::height - 3}}) {
-        EXPECT_TRUE(isGreen(last.at(corner.first, corner.second))) << corner.first << "," << corner.second;
+        EXPECT_TRUE(isGreen(last.rgb(corner.first, corner.second))) << corner.first << "," << corner.second;
     }
     EXPECT_GT(gamescene::difference(last, early).count, gamescene::width * gamescene::height / 4);
 }

@@ -17,12 +17,12 @@ namespace {
 using gamescene::difference;
 using gamescene::height;
 using gamescene::width;
-using screensgl::Frame;
+using testgl::Pixels;
 
 class FramePass : public gamescene::GameSceneTest {
 protected:
     // One game frame on a cleared window, as the frame loop draws it.
-    Frame gameFrame() {
+    Pixels gameFrame() {
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         renderFrame(context());
@@ -30,7 +30,7 @@ protected:
     }
 
     // A game frame with nothing over it (no fade, no overlay), then `image` drawn on top at `alpha`.
-    Frame plainFrameUnder(GuiImage& image, float alpha) {
+    Pixels plainFrameUnder(GuiImage& image, float alpha) {
         const bool ending = introEnding;
         const float overlayFade = fallOverlayFade, fade = fallFade;
         introEnding = false;
@@ -61,7 +61,7 @@ TEST_F(FramePass, LeavesDepthTestAndMultisamplingOffAndTheTickServed) {
     glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     renderFrame(context());
-    const Frame closing = read();
+    const Pixels closing = read();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     EXPECT_EQ(difference(closing, read(), 0).count, 0);
     EXPECT_TRUE(updateTick);
@@ -72,12 +72,12 @@ TEST_F(FramePass, TimerPanelAndMuteMarkFollowTheirSwitches) {
     TextRenderer* text = context().textRenderer;
     context().textRenderer = nullptr;
     hideTimer = true;
-    const Frame bare = gameFrame();
+    const Pixels bare = gameFrame();
     hideTimer = false;
-    const Frame withPanel = gameFrame();
+    const Pixels withPanel = gameFrame();
     hideTimer = true;
     muted = true;
-    const Frame withMute = gameFrame();
+    const Pixels withMute = gameFrame();
     context().textRenderer = text;
 
     // The panel: a quarter of the width and a twelfth of the height, a thirtieth in from the
@@ -98,10 +98,10 @@ TEST_F(FramePass, TimerPanelAndMuteMarkFollowTheirSwitches) {
 
 TEST_F(FramePass, FallOverlaysShowAtTheirOwnFades) {
     Overlay& overlay = *context().overlay;
-    const Frame plain = gameFrame();
+    const Pixels plain = gameFrame();
 
     fallOverlayFade = 0.3f;
-    const Frame veiled = gameFrame();
+    const Pixels veiled = gameFrame();
     // The next frame is cleared to transparent black.
     GLfloat clear[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
@@ -111,7 +111,7 @@ TEST_F(FramePass, FallOverlaysShowAtTheirOwnFades) {
 
     fallOverlayFade = 0.0f;
     fallFade = 0.6f;
-    const Frame failing = gameFrame();
+    const Pixels failing = gameFrame();
     EXPECT_EQ(difference(failing, plainFrameUnder(overlay.failed, 0.6f)).count, 0);
     EXPECT_GT(difference(failing, plain).count, width * height / 10);
 }
@@ -121,13 +121,13 @@ TEST_F(FramePass, IntroClosingFadeEndsAt240TicksAfterTheLoadingScreenAnd1850Afte
     SoundManager& sound = *context().soundManager;
     GameState& state = *context().gameState;
     sound.startAmbience();
-    const Frame plain = gameFrame();
+    const Pixels plain = gameFrame();
 
     // After the loading screen: its picture fades out over the first game frames.
     introDone = true;
     introEnding = true;
     state.textTicks = 210;
-    const Frame loadingHalfGone = gameFrame();
+    const Pixels loadingHalfGone = gameFrame();
     EXPECT_EQ(difference(loadingHalfGone, plainFrameUnder(overlay.loading, 0.5f)).count, 0);
     EXPECT_GT(difference(loadingHalfGone, plain).count, width * height / 2);
     state.textTicks = 239;
@@ -142,7 +142,7 @@ TEST_F(FramePass, IntroClosingFadeEndsAt240TicksAfterTheLoadingScreenAnd1850Afte
     introDone = false;
     introEnding = true;
     state.textTicks = 1750;
-    const Frame titleHalfGone = gameFrame();
+    const Pixels titleHalfGone = gameFrame();
     EXPECT_NEAR(sound.sounds[SoundManager::Bgm]->getVolume(), 0.75f * sound.bgmVolume, 1e-4f);
     EXPECT_NEAR(sound.sounds[SoundManager::Fire]->getVolume(), 0.75f * sound.fireVolume, 1e-4f);
     EXPECT_NEAR(sound.sounds[SoundManager::BattleAmbience]->getVolume(), 0.75f * sound.battleAmbienceVolume, 1e-4f);

@@ -127,14 +127,11 @@ GameContext& GameSceneTest::context() { return *scene->context; }
 RecordingEngine& GameSceneTest::engine() { return *scene->engine; }
 GLFWwindow* GameSceneTest::window() { return scene->gl->window(); }
 
-Difference difference(const screensgl::Frame& a, const screensgl::Frame& b, int tolerance) {
+Difference difference(const testgl::Pixels& a, const testgl::Pixels& b, int tolerance) {
     Difference d;
     for (int y = 0; y < a.height; ++y) {
         for (int x = 0; x < a.width; ++x) {
-            const unsigned char* p = a.at(x, y);
-            const unsigned char* q = b.at(x, y);
-            if (std::abs(p[0] - q[0]) > tolerance || std::abs(p[1] - q[1]) > tolerance ||
-                std::abs(p[2] - q[2]) > tolerance) {
+            if (!testgl::near(a.rgb(x, y), b.rgb(x, y), tolerance)) {
                 ++d.count;
                 d.box.add(x, y);
             }

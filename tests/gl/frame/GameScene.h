@@ -34,7 +34,7 @@ protected:
     static RecordingEngine& engine();
     static GLFWwindow* window();
 
-    static screensgl::Frame read() { return screensgl::readFrame(width, height); }
+    static testgl::Pixels read() { return testgl::readPixels(0, width, height); }
 };
 
 // Pixels whose colour differs by more than `tolerance` in any channel, and their bounding box.
@@ -42,6 +42,6 @@ struct Difference {
     int count = 0;
     screensgl::Box box;
 };
-Difference difference(const screensgl::Frame& a, const screensgl::Frame& b, int tolerance = 2);
+Difference difference(const testgl::Pixels& a, const testgl::Pixels& b, int tolerance = 2);
 
 }  // namespace gamescene

@@ -16,13 +16,13 @@
 namespace {
 
 using gamescene::difference;
-using screensgl::Frame;
+using testgl::Pixels;
 
 class Screens : public gamescene::GameSceneTest {
 protected:
     // Two frames as the frame loop draws an end screen: the second is cleared to the colour the
     // first one chose.
-    Frame endScreen() {
+    Pixels endScreen() {
         for (int frame = 0; frame < 2; ++frame) {
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
             renderEndScreen(context());
@@ -30,7 +30,7 @@ protected:
         return read();
     }
 
-    static Frame picture(float r, float g, float b, float a, GuiImage& first, float firstAlpha,
+    static Pixels picture(float r, float g, float b, float a, GuiImage& first, float firstAlpha,
                          GuiImage* second = nullptr, float secondAlpha = 0.0f) {
         glClearColor(r, g, b, a);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -46,7 +46,7 @@ protected:
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         renderHud(context());
-        const Frame frame = read();
+        const Pixels frame = read();
         long sum = 0;
         for (std::size_t i = 0; i < frame.rgba.size(); i += 4) {
             sum += std::max({frame.rgba[i], frame.rgba[i + 1], frame.rgba[i + 2]});
@@ -71,13 +71,13 @@ TEST_F(Screens, FellAndTimeOutScreensShowTheirImagesOverTheirColours) {
     lostByFall = true;
     fallOverlayFade = 1.0f;
     fallFade = 0.5f;
-    const Frame fell = endScreen();
+    const Pixels fell = endScreen();
     EXPECT_EQ(difference(fell, picture(0.0f, 0.0f, 0.0f, 0.0f, overlay.red, 1.0f, &overlay.failed, 0.5f)).count, 0);
 
     lostByFall = false;
     lostByTime = true;
     context().gameState->textTicks = 60;
-    const Frame timedOut = endScreen();
+    const Pixels timedOut = endScreen();
     EXPECT_EQ(difference(timedOut, picture(0.678f, 0.071f, 0.0f, 1.0f, overlay.failed, 0.5f)).count, 0);
     EXPECT_GT(difference(timedOut, picture(0.678f, 0.071f, 0.0f, 1.0f, overlay.failed, 0.0f)).count, 1000);
 }

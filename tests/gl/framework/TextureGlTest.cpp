@@ -15,6 +15,7 @@
 #include "renderer/TextureDXT5.h"
 #include "support/DdsBytes.h"
 #include "support/GlContext.h"
+#include "support/PixelReadback.h"
 
 namespace {
 
@@ -52,8 +53,7 @@ std::vector<unsigned char> solidDds(const std::string& fourCC, std::uint32_t w, 
 
 // Every pixel of the texture's level 0 has this RGBA colour.
 void expectSolid(GLuint texture, unsigned char r, unsigned char g, unsigned char b) {
-    int width = 0, height = 0;
-    const std::vector<unsigned char> pixels = testgl::readTextureRgba(texture, width, height);
+    const std::vector<unsigned char> pixels = testgl::readTexture(texture).rgba;
     ASSERT_FALSE(pixels.empty());
     for (std::size_t i = 0; i < pixels.size(); i += 4) {
         ASSERT_EQ(pixels[i], r) << i;
@@ -261,10 +261,16 @@ TEST_F(TextureTest, ImageTexturesKeepTheirChannelCountsAndOddRows) {
         EXPECT_EQ(textureParameter(texture, GL_TEXTURE_WRAP_S), GL_REPEAT);
         EXPECT_EQ(levelParameter(texture, 1, GL_TEXTURE_WIDTH), 1);
 
-        std::vector<unsigned char> back(pixels.size());
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glGetTexImage(GL_TEXTURE_2D, 0, static_cast<GLenum>(formats[channels]), GL_UNSIGNED_BYTE, back.data());
+        // The stored channels, texel by texel; the rest read back as the constants of RGBA.
+        const testgl::Pixels stored = testgl::readTexture(texture);
+        ASSERT_EQ(stored.width, width);
+        ASSERT_EQ(stored.height, height);
+        std::vector<unsigned char> back;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                back.insert(back.end(), stored.at(x, y), stored.at(x, y) + channels);
+            }
+        }
         EXPECT_EQ(back, pixels);
         glDeleteTextures(1, &texture);
     }

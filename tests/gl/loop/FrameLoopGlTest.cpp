@@ -336,10 +336,10 @@ TEST_F(FrameLoop, TheFirstPassAdvancesTheParticles120TimesByAFifthOfASecond) {
     state->warmupActive = true;
     state->warmupCountdown = 120;
     for (ParticleSystem* system : {context->fireParticles, context->smokeParticles}) {
-        for (Particle& p : system->particles) {
+        for (Particle& p : system->simulation.particles) {
             p = Particle();
         }
-        system->aliveCount = 0;
+        system->simulation.aliveCount = 0;
     }
 
     const int updatesBefore = state->frameCount;
@@ -353,10 +353,10 @@ TEST_F(FrameLoop, TheFirstPassAdvancesTheParticles120TimesByAFifthOfASecond) {
     // The youngest sparks and smoke have aged by one round of 0.2 s.
     for (ParticleSystem* system : {context->fireParticles, context->smokeParticles}) {
         float youngest = 0.0f;
-        for (const Particle& p : system->particles) {
+        for (const Particle& p : system->simulation.particles) {
             youngest = std::max(youngest, p.life);
         }
-        EXPECT_NEAR(youngest, system->lifeMax - 0.2f, 1e-4f) << "type " << system->type;
+        EXPECT_NEAR(youngest, system->simulation.lifeMax - 0.2f, 1e-4f) << "type " << system->simulation.type;
     }
 
     // The next pass is an ordinary one: two systems drawn 120 times fewer.

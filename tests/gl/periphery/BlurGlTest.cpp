@@ -57,9 +57,8 @@ protected:
         glBindTexture(GL_TEXTURE_2D, 0);
     }
 
-    int at(const std::vector<unsigned char>& rgba, int x, int y) const {
-        return rgba[static_cast<std::size_t>((y * W + x) * 4)];
-    }
+    // The red channel; the picture is grey.
+    static int at(const testgl::Pixels& picture, int x, int y) { return picture.at(x, y)[0]; }
 
     Blur* blur = nullptr;
     unsigned int snapshot = 0;
@@ -99,9 +98,8 @@ TEST_F(BlurGl, BlursInPlaceAndLeavesTheDefaultFramebufferBound) {
 TEST_F(BlurGl, SharpEdgeBecomesASmoothGradient) {
     paint([](int x, int) { return x >= W / 2; });
     blur->apply(snapshot);
-    int w = 0, h = 0;
-    const std::vector<unsigned char> rgba = testgl::readTextureRgba(snapshot, w, h);
-    ASSERT_EQ(w, W);
+    const testgl::Pixels rgba = testgl::readTexture(snapshot);
+    ASSERT_EQ(rgba.width, W);
     for (int y : {0, H / 2, H - 1}) {
         // Far from the edge the picture is untouched, on both sides.
         EXPECT_EQ(at(rgba, 0, y), 0);
@@ -117,9 +115,9 @@ TEST_F(BlurGl, SharpEdgeBecomesASmoothGradient) {
         EXPECT_GT(at(rgba, W / 2 - 8, y), 10) << "reaches at least 8 texels out";
         EXPECT_LT(at(rgba, W / 2 + 7, y), 245);
         // Colour channels stay together.
-        const std::size_t i = static_cast<std::size_t>((y * W + W / 2) * 4);
-        EXPECT_EQ(rgba[i], rgba[i + 1]);
-        EXPECT_EQ(rgba[i], rgba[i + 2]);
+        const glm::ivec3 middle = rgba.rgb(W / 2, y);
+        EXPECT_EQ(middle.r, middle.g);
+        EXPECT_EQ(middle.r, middle.b);
     }
 }
 
@@ -128,8 +126,8 @@ TEST_F(BlurGl, SharpEdgeBecomesASmoothGradient) {
 TEST_F(BlurGl, EdgesOfThePictureDoNotBleedIntoTheOppositeSide) {
     paint([](int x, int y) { return y >= H - 4 || x >= W - 4; });
     blur->apply(snapshot);
-    int w = 0, h = 0;
-    const std::vector<unsigned char> rgba = testgl::readTextureRgba(snapshot, w, h);
+    const testgl::Pixels rgba = testgl::readTexture(snapshot);
+    ASSERT_EQ(rgba.width, W);
     EXPECT_EQ(at(rgba, 0, 0), 0);
     EXPECT_EQ(at(rgba, W / 2, 0), 0);
     EXPECT_EQ(at(rgba, 0, H / 2), 0);
@@ -143,13 +141,12 @@ TEST_F(BlurGl, EdgesOfThePictureDoNotBleedIntoTheOppositeSide) {
 
 TEST_F(BlurGl, WithoutProgramsOrWithoutAWindowSizeThePictureIsLeftAlone) {
     paint([](int x, int) { return x >= W / 2; });
-    int w = 0, h = 0;
-    const std::vector<unsigned char> before = testgl::readTextureRgba(snapshot, w, h);
+    const testgl::Pixels before = testgl::readTexture(snapshot);
     std::shared_ptr<Shader> vertical = blur->verticalShader;
     blur->verticalShader.reset();
     EXPECT_EQ(blur->apply(snapshot), snapshot);
     blur->verticalShader = vertical;
     currentHeight = 0;
     EXPECT_EQ(blur->apply(snapshot), snapshot);
-    EXPECT_EQ(testgl::readTextureRgba(snapshot, w, h), before);
+    EXPECT_EQ(testgl::readTexture(snapshot).rgba, before.rgba);
 }

@@ -172,12 +172,11 @@ TEST_F(EnvironmentMapGl, CubeAppearsWithEdgeOne) {
     glEnable(GL_DEPTH_TEST);
     renderReflectiveCube(*skybox, map);
     glDisable(GL_DEPTH_TEST);
-    const std::vector<unsigned char> rgba = target.read();
+    const testgl::Pixels drawn = target.read();
     int x0 = 1000, x1 = -1, y0 = 1000, y1 = -1;
     for (int y = 0; y < target.height; ++y) {
         for (int x = 0; x < target.width; ++x) {
-            const glm::ivec3 p = target.pixel(rgba, x, y);
-            if (std::abs(p.r - 127) > 2 || std::abs(p.g - 127) > 2 || std::abs(p.b - 127) > 2) {
+            if (!testgl::near(drawn.rgb(x, y), glm::ivec3(127), 2)) {
                 x0 = std::min(x0, x);
                 x1 = std::max(x1, x);
                 y0 = std::min(y0, y);
@@ -234,7 +233,7 @@ TEST_F(EnvironmentMapGl, MirrorCubeReflectsTheCapturedWorldTheRightWayRound) {
         }
         target.clear(0.5f, 0.5f, 0.5f);
         renderReflectiveCube(*skybox, envCubemapTexture);
-        const std::vector<unsigned char> rgba = target.read();
+        const testgl::Pixels drawn = target.read();
 
         const glm::mat4 unproject = glm::inverse(
             glm::perspective(camera.fov * 0.017453292f, camera.aspect, 0.1f, 250.0f) * camera.view);
@@ -250,7 +249,7 @@ TEST_F(EnvironmentMapGl, MirrorCubeReflectsTheCapturedWorldTheRightWayRound) {
                 if (!hitCube(v.eye, dir, point, normal, 0.02f)) {
                     continue;
                 }
-                const glm::ivec3 pixel = target.pixel(rgba, x, y);
+                const glm::ivec3 pixel = drawn.rgb(x, y);
                 if (pixel == glm::ivec3(127) || pixel == glm::ivec3(128)) {
                     ++missed;
                     continue;
@@ -278,14 +277,12 @@ TEST_F(EnvironmentMapGl, EachFaceHoldsTheViewAlongItsCaptureDirection) {
     renderEnvironmentMap(*environment, textureShader, gammaVector);
     // Faces 0 to 3 look along their own axis, face 4 (+Z) along -Z and face 5 (-Z) along +Z.
     const glm::ivec3 colour[6] = {{255, 0, 0}, {0, 0, 0}, {0, 255, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 255}};
-    glBindTexture(GL_TEXTURE_CUBE_MAP, environment->cubeMap.id);
-    std::vector<unsigned char> rgb(512 * 512 * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     for (int face = 0; face < 6; ++face) {
-        glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        const testgl::Pixels image =
+            testgl::readTexture(environment->cubeMap.id, GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face));
+        ASSERT_EQ(image.width, 512);
         // A texel a little off the middle: the middle lies on sign boundaries of two axes.
-        const std::size_t i = (static_cast<std::size_t>(300) * 512 + 300) * 3;
-        const glm::ivec3 texel(rgb[i], rgb[i + 1], rgb[i + 2]);
+        const glm::ivec3 texel = image.rgb(300, 300);
         for (int k = 0; k < 3; ++k) {
             const int axis = face / 2;
             if (k == axis) {
@@ -293,7 +290,6 @@ TEST_F(EnvironmentMapGl, EachFaceHoldsTheViewAlongItsCaptureDirection) {
             }
         }
     }
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glDeleteTextures(1, &skybox->cubemapTexture);
     skybox->cubemapTexture = sky;
 }

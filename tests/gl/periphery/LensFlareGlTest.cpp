@@ -56,11 +56,11 @@ protected:
         target.clear(0, 0, 0);
         updateSunScreenPosition();
         flare->render(factor, flareVisible && isSunVisible());
-        const std::vector<unsigned char> rgba = target.read();
+        const testgl::Pixels drawn = target.read();
         int lit = 0;
         for (int y = 0; y < target.height; ++y) {
             for (int x = 0; x < target.width; ++x) {
-                lit += target.pixel(rgba, x, y) != glm::ivec3(0) ? 1 : 0;
+                lit += drawn.rgb(x, y) != glm::ivec3(0) ? 1 : 0;
             }
         }
         return lit;
@@ -223,16 +223,16 @@ TEST_F(LensFlareGl, SpriteStandsUprightWhereItsPositionSays) {
     Target target(100, 100);
     target.clear(0, 0, 0);
     flare->renderer->draw(table, 1.0f / 1.8f, 1.0f);
-    const std::vector<unsigned char> rgba = target.read();
+    const testgl::Pixels drawn = target.read();
     // Window rows count upwards: screen y 0.25 is window row 75; the sprite spans 20 pixels
     // each way.
-    const glm::ivec3 top = target.pixel(rgba, 25, 75 + 15);
-    const glm::ivec3 bottom = target.pixel(rgba, 25, 75 - 15);
+    const glm::ivec3 top = drawn.rgb(25, 75 + 15);
+    const glm::ivec3 bottom = drawn.rgb(25, 75 - 15);
     EXPECT_GT(top.r, 100);
     EXPECT_LT(top.g, 20);
     EXPECT_GT(bottom.g, 100);
     EXPECT_LT(bottom.r, 20);
-    EXPECT_EQ(target.pixel(rgba, 25, 75 + 23), glm::ivec3(0)) << "above the sprite";
-    EXPECT_EQ(target.pixel(rgba, 50, 50), glm::ivec3(0)) << "the centre is not covered";
-    EXPECT_EQ(target.pixel(rgba, 25, 25), glm::ivec3(0)) << "the lower left is not covered";
+    EXPECT_EQ(drawn.rgb(25, 75 + 23), glm::ivec3(0)) << "above the sprite";
+    EXPECT_EQ(drawn.rgb(50, 50), glm::ivec3(0)) << "the centre is not covered";
+    EXPECT_EQ(drawn.rgb(25, 25), glm::ivec3(0)) << "the lower left is not covered";
 }

@@ -138,24 +138,7 @@ void Target::clear(float r, float g, float b) const {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-std::vector<unsigned char> Target::read() const {
-    std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-    glFinish();
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    return rgba;
-}
-
-glm::ivec3 Target::pixel(const std::vector<unsigned char>& rgba, int x, int y) const {
-    if (x < 0 || y < 0 || x >= width || y >= height) {
-        ADD_FAILURE() << "pixel (" << x << ", " << y << ") lies outside the " << width << " x " << height << " target";
-        return glm::ivec3(-1);
-    }
-    const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
-    return glm::ivec3(rgba[i], rgba[i + 1], rgba[i + 2]);
-}
+testgl::Pixels Target::read() const { return testgl::readPixels(fbo, width, height); }
 
 std::vector<float> uniformValues(unsigned int program, const std::string& name, int count) {
     std::vector<float> values(static_cast<std::size_t>(count), 0.0f);

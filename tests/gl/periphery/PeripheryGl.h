@@ -5,6 +5,7 @@
 // directory is a child of the source root, so "../assets/..." names that the game opens
 // directly (JPEG faces, DevIL decodes) reach the real asset tree.
 #include <GlContext.h>
+#include <PixelReadback.h>
 
 #include <memory>
 #include <string>
@@ -39,9 +40,8 @@ public:
     // Binds it as the draw and read framebuffer, sets the viewport to its size.
     void bind() const;
     void clear(float r, float g, float b) const;
-    // RGBA bytes, bottom row first; (x, y) in window coordinates.
-    std::vector<unsigned char> read() const;
-    glm::ivec3 pixel(const std::vector<unsigned char>& rgba, int x, int y) const;
+    // Its colour, bottom row first; (x, y) in window coordinates.
+    testgl::Pixels read() const;
 
     int width, height;
     unsigned int fbo = 0, color = 0, depth = 0;

@@ -36,18 +36,8 @@ std::shared_ptr<Shader> skyProgram() {
     return program;
 }
 
-std::vector<unsigned char> faceRgb(unsigned int texture, int face, int& width, int& height) {
-    glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
-    const GLenum target = GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face);
-    glGetTexLevelParameteriv(target, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(target, 0, GL_TEXTURE_HEIGHT, &height);
-    std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    if (!rgb.empty()) {
-        glGetTexImage(target, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    }
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    return rgb;
+testgl::Pixels cubeFace(unsigned int texture, int index) {
+    return testgl::readTexture(texture, GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(index));
 }
 
 class SkyboxGl : public PeripheryGlTest {
@@ -77,17 +67,23 @@ protected:
 
 TEST_F(SkyboxGl, FacesLoadInCubeFaceOrderAsThreeChannels) {
     for (int face = 0; face < 6; ++face) {
-        int width = 0, height = 0;
-        const std::vector<unsigned char> loaded = faceRgb(skybox->cubemapTexture, face, width, height);
+        const testgl::Pixels loaded = cubeFace(skybox->cubemapTexture, face);
         int fileWidth = 0, fileHeight = 0, channels = 0;
         const std::string path = std::string("../assets/textures/skybox/") + faceFiles[face];
         unsigned char* file = stbi_load(path.c_str(), &fileWidth, &fileHeight, &channels, 3);
         ASSERT_NE(file, nullptr) << path;
-        EXPECT_EQ(width, fileWidth) << path;
-        EXPECT_EQ(height, fileHeight) << path;
-        if (width == fileWidth && height == fileHeight) {
+        EXPECT_EQ(loaded.width, fileWidth) << path;
+        EXPECT_EQ(loaded.height, fileHeight) << path;
+        if (loaded.width == fileWidth && loaded.height == fileHeight) {
             // The file's first row is the face's t = 0, byte for byte.
-            EXPECT_EQ(0, std::memcmp(loaded.data(), file, loaded.size())) << path << " is not face " << face;
+            int differing = 0;
+            for (int y = 0; y < fileHeight; ++y) {
+                for (int x = 0; x < fileWidth; ++x) {
+                    const unsigned char* texel = file + (static_cast<std::size_t>(y) * fileWidth + x) * 3;
+                    differing += std::memcmp(loaded.at(x, y), texel, 3) != 0 ? 1 : 0;
+                }
+            }
+            EXPECT_EQ(differing, 0) << path << " is not face " << face;
         }
         stbi_image_free(file);
     }
@@ -116,9 +112,7 @@ TEST_F(SkyboxGl, SixMissingFacesPrintSixMessagesInFaceOrderAndTheSkyStillDraws) 
     ASSERT_EQ(output.size(), 6u);
     for (int face = 0; face < 6; ++face) {
         EXPECT_EQ(output[static_cast<std::size_t>(face)], "Cubemap texture failed to load at path: " + names[static_cast<std::size_t>(face)]);
-        int width = -1, height = -1;
-        faceRgb(texture, face, width, height);
-        EXPECT_EQ(width, 0);
+        EXPECT_EQ(cubeFace(texture, face).width, 0);
     }
 
     // The incomplete cube map draws as black, without an error.
@@ -128,7 +122,7 @@ TEST_F(SkyboxGl, SixMissingFacesPrintSixMessagesInFaceOrderAndTheSkyStillDraws) 
     target.clear(0.2f, 0.4f, 0.6f);
     aimCamera(glm::vec3(0.0f), glm::vec3(0, 0, 1));
     renderSkybox(*skybox, 0.5f);
-    EXPECT_EQ(target.pixel(target.read(), 16, 16), glm::ivec3(0, 0, 0));
+    EXPECT_EQ(target.read().rgb(16, 16), glm::ivec3(0, 0, 0));
     skybox->cubemapTexture = sky;
     glDeleteTextures(1, &texture);
 }
@@ -154,19 +148,14 @@ TEST_F(SkyboxGl, OnlyTheMissingFacesAreReportedAndOddRowsLoad) {
     EXPECT_EQ(output[0], "Cubemap texture failed to load at path: missing-left.jpg");
     EXPECT_EQ(output[1], "Cubemap texture failed to load at path: missing-bottom.jpg");
     EXPECT_EQ(output[2], "Cubemap texture failed to load at path: ");
-    int width = 0, height = 0;
-    const std::vector<unsigned char> grey = faceRgb(texture, 2, width, height);
-    ASSERT_EQ(width, 3);
-    ASSERT_EQ(height, 3);
+    const testgl::Pixels grey = cubeFace(texture, 2);
+    ASSERT_EQ(grey.width, 3);
+    ASSERT_EQ(grey.height, 3);
     for (int i = 0; i < 9; ++i) {
-        for (int k = 0; k < 3; ++k) {
-            EXPECT_EQ(grey[static_cast<std::size_t>(i * 3 + k)], 10 * (i + 1)) << "texel " << i;
-        }
+        EXPECT_EQ(grey.rgb(i % 3, i / 3), glm::ivec3(10 * (i + 1))) << "texel " << i;
     }
-    faceRgb(texture, 0, width, height);
-    EXPECT_GT(width, 0);
-    faceRgb(texture, 3, width, height);
-    EXPECT_EQ(width, 0);
+    EXPECT_GT(cubeFace(texture, 0).width, 0);
+    EXPECT_EQ(cubeFace(texture, 3).width, 0);
     GLint alignment = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     EXPECT_EQ(alignment, 4) << "the loader must put the unpack alignment back";
@@ -235,7 +224,7 @@ TEST_F(SkyboxGl, SamplesTheCubeMapAlongTheViewDirection) {
             glEnable(GL_DEPTH_TEST);
             renderSkybox(*skybox, 1.0f);
             glDisable(GL_DEPTH_TEST);
-            const std::vector<unsigned char> rgba = target.read();
+            const testgl::Pixels drawn = target.read();
             const glm::mat4 unproject = glm::inverse(
                 glm::perspective(camera.fov * 0.017453292f, camera.aspect, 0.1f, 250.0f) * glm::mat4(glm::mat3(camera.view)));
             int judged = 0, wrong = 0;
@@ -246,7 +235,7 @@ TEST_F(SkyboxGl, SamplesTheCubeMapAlongTheViewDirection) {
                     const glm::vec4 far = unproject * ndc;
                     const glm::ivec3 expected = periph::expectedSigns(glm::vec3(far) / far.w);
                     judged += 1;
-                    wrong += periph::signMismatches(target.pixel(rgba, x, y), expected) > 0 ? 1 : 0;
+                    wrong += periph::signMismatches(drawn.rgb(x, y), expected) > 0 ? 1 : 0;
                 }
             }
             EXPECT_EQ(wrong, 0) << "of " << judged << " pixels, looking along (" << forward.x << ", " << forward.y
@@ -263,12 +252,12 @@ TEST_F(SkyboxGl, TheRealSkyDrawsAndTurnsWarmerFarFromTheStart) {
         aimCamera(glm::vec3(0.0f), forward);
         target.clear(0, 0, 0);
         renderSkybox(*skybox, factor);
-        const std::vector<unsigned char> rgba = target.read();
+        const testgl::Pixels drawn = target.read();
         glm::dvec3 sum(0.0);
         int black = 0;
         for (int y = 0; y < target.height; ++y) {
             for (int x = 0; x < target.width; ++x) {
-                const glm::ivec3 p = target.pixel(rgba, x, y);
+                const glm::ivec3 p = drawn.rgb(x, y);
                 sum += glm::dvec3(p);
                 black += p == glm::ivec3(0) ? 1 : 0;
             }

@@ -20,8 +20,8 @@
 #include "renderer/GuiImage.h"
 #include "renderer/TextureDXT5.h"
 
-using screensgl::Frame;
-using screensgl::readFrame;
+using testgl::Pixels;
+using testgl::readPixels;
 using screensgl::Rgba;
 
 static_assert(!std::is_copy_constructible_v<GuiImage> && !std::is_copy_assignable_v<GuiImage>,
@@ -32,11 +32,11 @@ namespace {
 
 constexpr int kSize = 64;
 
-void expectPixel(const Frame& frame, int x, int y, int r, int g, int b, int tolerance = 3) {
-    const unsigned char* p = frame.at(x, y);
-    EXPECT_NEAR(p[0], r, tolerance) << "at " << x << "," << y;
-    EXPECT_NEAR(p[1], g, tolerance) << "at " << x << "," << y;
-    EXPECT_NEAR(p[2], b, tolerance) << "at " << x << "," << y;
+void expectPixel(const Pixels& frame, int x, int y, int r, int g, int b, int tolerance = 3) {
+    const glm::ivec3 colour = frame.rgb(x, y);
+    EXPECT_TRUE(testgl::near(colour, glm::ivec3(r, g, b), tolerance))
+        << "at " << x << "," << y << ": " << testgl::describe(colour) << ", expected "
+        << testgl::describe(glm::ivec3(r, g, b)) << " within " << tolerance;
 }
 
 class GuiImageGl : public testgl::GlTest {
@@ -103,23 +103,23 @@ TEST_F(GuiImageGl, AlphaBlendsTheImageOverTheFrame) {
     ASSERT_NE(image.vao, 0u);
 
     image.draw(1.0f);
-    expectPixel(readFrame(kSize, kSize), 32, 32, 255, 0, 0);
+    expectPixel(readPixels(0, kSize, kSize), 32, 32, 255, 0, 0);
 
     clearBlue();
     image.draw(0.5f);
-    expectPixel(readFrame(kSize, kSize), 32, 32, 128, 0, 127);
+    expectPixel(readPixels(0, kSize, kSize), 32, 32, 128, 0, 127);
 
     // Alpha 0 still draws, and shows nothing.
     clearBlue();
     image.draw(0.0f);
-    expectPixel(readFrame(kSize, kSize), 32, 32, 0, 0, 255);
+    expectPixel(readPixels(0, kSize, kSize), 32, 32, 0, 0, 255);
 }
 
 TEST_F(GuiImageGl, TransparentTexelsLetTheClearColourThrough) {
     GuiImage image(fullScreenQuadVertices(),
                    writeDds("half", screensgl::twoToneDds({255, 255, 255, 0}, {255, 255, 255, 128})), program);
     image.draw(1.0f);
-    const Frame frame = readFrame(kSize, kSize);
+    const Pixels frame = readPixels(0, kSize, kSize);
     expectPixel(frame, 32, 8, 0, 0, 255);              // the file's first rows: fully transparent
     expectPixel(frame, 32, 56, 128, 128, 255, 4);  // its last rows: half transparent
 }
@@ -130,7 +130,7 @@ TEST_F(GuiImageGl, FileRowsAreStoredBottomRowFirst) {
     GuiImage image(fullScreenQuadVertices(),
                    writeDds("updown", screensgl::twoToneDds({255, 0, 0, 255}, {0, 255, 0, 255})), program);
     image.draw(1.0f);
-    const Frame frame = readFrame(kSize, kSize);
+    const Pixels frame = readPixels(0, kSize, kSize);
     expectPixel(frame, 32, 12, 255, 0, 0);
     expectPixel(frame, 32, kSize - 12, 0, 255, 0);
 }
@@ -158,14 +158,14 @@ TEST_F(GuiImageGl, SixteenByNineVariantAtExactly1280By720) {
     GuiImage other(fullScreenQuadVertices(), base, program);
 
     wide.draw(1.0f);
-    expectPixel(readFrame(kSize, kSize), 32, 32, 0, 255, 0);
+    expectPixel(readPixels(0, kSize, kSize), 32, 32, 0, 255, 0);
     other.draw(1.0f);
-    expectPixel(readFrame(kSize, kSize), 32, 32, 255, 0, 0);
+    expectPixel(readPixels(0, kSize, kSize), 32, 32, 255, 0, 0);
 
     // A later change of the flag (the full-screen key) does not reload an image.
     is16by9 = true;
     other.draw(1.0f);
-    expectPixel(readFrame(kSize, kSize), 32, 32, 255, 0, 0);
+    expectPixel(readPixels(0, kSize, kSize), 32, 32, 255, 0, 0);
 }
 
 TEST_F(GuiImageGl, FewerThanSixVerticesAreRefused) {
@@ -181,7 +181,7 @@ TEST_F(GuiImageGl, FewerThanSixVerticesAreRefused) {
     EXPECT_EQ(image.vbo, 0u);
     EXPECT_EQ(image.texture, nullptr);
     image.draw(1.0f);
-    expectPixel(readFrame(kSize, kSize), 32, 32, 0, 0, 255);
+    expectPixel(readPixels(0, kSize, kSize), 32, 32, 0, 0, 255);
 
     testing::internal::CaptureStdout();
     GuiImage none(std::vector<float>{}, base, program);
@@ -204,7 +204,7 @@ TEST_F(GuiImageGl, MovingHandsTheNamesOverOnce) {
     EXPECT_EQ(second.vao, 0u);
     EXPECT_EQ(third.vbo, vbo);
     third.draw(1.0f);
-    expectPixel(readFrame(kSize, kSize), 32, 32, 255, 0, 0);
+    expectPixel(readPixels(0, kSize, kSize), 32, 32, 255, 0, 0);
 
     // Assigning over a built image gives the old names back first.
     GuiImage replacement(fullScreenQuadVertices(), base, program);
@@ -227,7 +227,7 @@ TEST_F(GuiImageGl, ReleaseEmptiesTheImage) {
     EXPECT_FALSE(glIsTexture(texture));
     EXPECT_EQ(image.shader, nullptr);
     image.draw(1.0f);
-    expectPixel(readFrame(kSize, kSize), 32, 32, 0, 0, 255);
+    expectPixel(readPixels(0, kSize, kSize), 32, 32, 0, 0, 255);
     image.release();
 }
 
@@ -248,7 +248,7 @@ TEST_F(GuiImageGl, CornerQuadIsTheSameAtEverySize) {
     const std::string base = writeImage("corner", {255, 0, 0, 255}, {255, 0, 0, 255});
     GuiImage corner(cornerQuadVertices(kSize, kSize), base, program);
     corner.draw(1.0f);
-    const Frame frame = readFrame(kSize, kSize);
+    const Pixels frame = readPixels(0, kSize, kSize);
     expectPixel(frame, 8, 4, 255, 0, 0);    // x 2.1..18.1, y 2.1..7.5 pixels
     expectPixel(frame, 32, 32, 0, 0, 255);
     expectPixel(frame, 1, 1, 0, 0, 255);
@@ -268,7 +268,7 @@ TEST_F(GuiImageGl, LoadingOverlaySetsItsClearColourAndFadesTheLoadingImage) {
     EXPECT_NEAR(clearColour[2], 0.459f, 1e-6f);
     EXPECT_EQ(clearColour[3], 1.0f);
     // The colour shows from the next clear on; this frame gets the image at half opacity.
-    expectPixel(readFrame(kSize, kSize), 32, 32, 128, 0, 127);
+    expectPixel(readPixels(0, kSize, kSize), 32, 32, 128, 0, 127);
 
     overlay.release();
     EXPECT_EQ(overlay.loading.vao, 0u);

@@ -1,38 +1,16 @@
 #pragma once
-// Read-back and image helpers shared by the screen tests.
+// Image helpers shared by the screen tests.
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <vector>
 
 #include <GlContext.h>
+#include <PixelReadback.h>
 
 #include <DdsBytes.h>
 
 namespace screensgl {
-
-// The back buffer, bottom row first (OpenGL's window coordinates), RGBA bytes.
-struct Frame {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgba;
-
-    const unsigned char* at(int x, int y) const {
-        return &rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4];
-    }
-};
-
-inline Frame readFrame(int width, int height) {
-    glFinish();
-    Frame frame;
-    frame.width = width;
-    frame.height = height;
-    frame.rgba.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frame.rgba.data());
-    return frame;
-}
 
 // Pixel box, inclusive, in window coordinates (y up).
 struct Box {
@@ -47,7 +25,7 @@ struct Box {
 };
 
 // The box of every pixel whose red channel is above `threshold` (text drawn on black).
-inline Box litBox(const Frame& frame, int threshold = 40) {
+inline Box litBox(const testgl::Pixels& frame, int threshold = 40) {
     Box box;
     for (int y = 0; y < frame.height; ++y) {
         for (int x = 0; x < frame.width; ++x) {

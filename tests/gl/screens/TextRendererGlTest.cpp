@@ -18,9 +18,9 @@
 #include "renderer/TextRenderer.h"
 
 using screensgl::Box;
-using screensgl::Frame;
+using testgl::Pixels;
 using screensgl::litBox;
-using screensgl::readFrame;
+using testgl::readPixels;
 
 namespace {
 
@@ -200,7 +200,7 @@ TEST_F(TextRendererGl, EachCodeComesFromItsOwnFontOrNowhere) {
     EXPECT_EQ(text->textWidth("A1B0", 1.0f), 16.0f);
     // These fonts' glyphs arrive as 1 bit a pixel: each cell still draws as a solid 8 x 8 square.
     text->renderText("A", 20.0f, 30.0f, 1.0f, white, 1.0f);
-    const Frame frame = readFrame(kWidth, kHeight);
+    const Pixels frame = readPixels(0, kWidth, kHeight);
     const Box ink = litBox(frame, 250);
     EXPECT_EQ(ink.x0, 20);
     EXPECT_EQ(ink.x1, 27);
@@ -215,21 +215,21 @@ TEST_F(TextRendererGl, LineLandsInItsGlyphBox) {
     const float width = text->renderText(line, 20.0f, 40.0f, 1.0f, white, 1.0f);
     EXPECT_FLOAT_EQ(width, text->textWidth(line, 1.0f));
     EXPECT_GT(width, 60.0f);
-    const Frame frame = readFrame(kWidth, kHeight);
+    const Pixels frame = readPixels(0, kWidth, kHeight);
     expectInkFills(litBox(frame), expectedBox(*text, line, 20.0f, 40.0f, 1.0f));
 
     // The same line elsewhere and smaller moves and shrinks its ink.
     clear();
     const float half = text->renderText(line, 150.0f, 70.0f, 0.5f, white, 1.0f);
     EXPECT_FLOAT_EQ(half, text->textWidth(line, 0.5f));
-    expectInkFills(litBox(readFrame(kWidth, kHeight)), expectedBox(*text, line, 150.0f, 70.0f, 0.5f));
+    expectInkFills(litBox(readPixels(0, kWidth, kHeight)), expectedBox(*text, line, 150.0f, 70.0f, 0.5f));
 }
 
 TEST_F(TextRendererGl, GlyphsStandUprightAndDescendersReachBelowTheBaseline) {
     loadWithQuad();
     // 'T': its bar is at the top, so the upper rows carry more ink than the lower ones.
     text->renderText("T", 100.0f, 40.0f, 2.0f, white, 1.0f);
-    Frame frame = readFrame(kWidth, kHeight);
+    Pixels frame = readPixels(0, kWidth, kHeight);
     const Box box = litBox(frame);
     ASSERT_FALSE(box.empty());
     auto inkInRow = [&](int y) {
@@ -241,7 +241,7 @@ TEST_F(TextRendererGl, GlyphsStandUprightAndDescendersReachBelowTheBaseline) {
 
     clear();
     text->renderText("p", 100.0f, 40.0f, 1.0f, white, 1.0f);
-    frame = readFrame(kWidth, kHeight);
+    frame = readPixels(0, kWidth, kHeight);
     const Glyph& p = text->glyphs.at('p');
     ASSERT_LT(p.bearing.y, p.size.y);
     EXPECT_LT(litBox(frame).y0, 40 - 1);
@@ -251,7 +251,7 @@ TEST_F(TextRendererGl, ColourAndAlphaReachThePixels) {
     loadWithQuad();
     const glm::vec3 orange = text->orangeColor;
     text->renderText("MMMM", 20.0f, 40.0f, 2.0f, orange, 1.0f);
-    Frame frame = readFrame(kWidth, kHeight);
+    Pixels frame = readPixels(0, kWidth, kHeight);
     int brightest = 0;
     const unsigned char* best = nullptr;
     for (int y = 0; y < kHeight; ++y) {
@@ -269,7 +269,7 @@ TEST_F(TextRendererGl, ColourAndAlphaReachThePixels) {
 
     clear();
     text->renderText("MMMM", 20.0f, 40.0f, 2.0f, white, 0.5f);
-    frame = readFrame(kWidth, kHeight);
+    frame = readPixels(0, kWidth, kHeight);
     int peak = 0;
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) peak = std::max(peak, static_cast<int>(frame.at(x, y)[0]));
@@ -277,7 +277,7 @@ TEST_F(TextRendererGl, ColourAndAlphaReachThePixels) {
 
     clear();
     text->renderText("MMMM", 20.0f, 40.0f, 2.0f, white, 0.0f);
-    EXPECT_TRUE(litBox(readFrame(kWidth, kHeight), 2).empty());
+    EXPECT_TRUE(litBox(readPixels(0, kWidth, kHeight), 2).empty());
 }
 
 TEST_F(TextRendererGl, TextsWithoutGlyphsDrawNothingAndMeasureZero) {
@@ -286,7 +286,7 @@ TEST_F(TextRendererGl, TextsWithoutGlyphsDrawNothingAndMeasureZero) {
     const std::string noGlyphs = std::string("\x80\xC3\xA9\xFF") + '\0' + "\x7f\x01";
     EXPECT_EQ(text->textWidth(noGlyphs, 1.0f), 0.0f);
     EXPECT_EQ(text->renderText(noGlyphs, 20.0f, 40.0f, 1.0f, white, 1.0f), 0.0f);
-    EXPECT_TRUE(litBox(readFrame(kWidth, kHeight), 2).empty());
+    EXPECT_TRUE(litBox(readPixels(0, kWidth, kHeight), 2).empty());
     // Mixed in, they take no space: the line measures as without them.
     EXPECT_FLOAT_EQ(text->textWidth("A" + noGlyphs + "B", 1.0f), text->textWidth("AB", 1.0f));
 }
@@ -298,7 +298,7 @@ TEST_F(TextRendererGl, MissingFontsLeaveAnEmptyTableWithTheirMessage) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR::FREETYPE: Failed to load main font\n");
     EXPECT_TRUE(text->glyphs.empty());
     EXPECT_EQ(text->renderText("Anything 12:00", 20.0f, 40.0f, 1.0f, white, 1.0f), 0.0f);
-    EXPECT_TRUE(litBox(readFrame(kWidth, kHeight), 2).empty());
+    EXPECT_TRUE(litBox(readPixels(0, kWidth, kHeight), 2).empty());
     EXPECT_EQ(text->shader, program);
 
     TextRenderer second;
@@ -318,7 +318,7 @@ TEST_F(TextRendererGl, WithoutTheGlyphQuadNothingIsDrawnButWidthsHold) {
     program->use();
     const float width = text->renderText("Tip", 20.0f, 40.0f, 1.0f, white, 1.0f);
     EXPECT_FLOAT_EQ(width, text->textWidth("Tip", 1.0f));
-    EXPECT_TRUE(litBox(readFrame(kWidth, kHeight), 2).empty());
+    EXPECT_TRUE(litBox(readPixels(0, kWidth, kHeight), 2).empty());
 }
 
 TEST_F(TextRendererGl, ReleaseGivesEveryNameBack) {
@@ -341,13 +341,13 @@ TEST_F(TextRendererGl, TimeLeftLineSitsInTheLowerLeftCorner) {
     const std::string line = "time  left    01:05";
     const float x = static_cast<float>(kWidth / 17);
     const float y = static_cast<float>(kHeight) / 15.5f;
-    expectInkFills(litBox(readFrame(kWidth, kHeight)), expectedBox(*text, line, x, y, 1.0f));
+    expectInkFills(litBox(readPixels(0, kWidth, kHeight)), expectedBox(*text, line, x, y, 1.0f));
 }
 
 TEST_F(TextRendererGl, TwoLineMessageIsCentredUnderTheTopFifth) {
     loadWithQuad();
     drawTwoLineMessage(*text, "Bone  Atlas: 2  of  3", 1.0f);
-    const Frame frame = readFrame(kWidth, kHeight);
+    const Pixels frame = readPixels(0, kWidth, kHeight);
     const float x1 = static_cast<float>(kWidth / 2) - text->textWidth("Bone  Atlas", 1.2f) / 2.0f;
     const float y1 = static_cast<float>(kHeight - kHeight / 5);
     const float x2 = static_cast<float>(kWidth / 2) - text->textWidth(" 2  of  3", 0.8f) / 2.0f;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include <GlContext.h>
+#include <PixelReadback.h>
 
 #include <GLFW/glfw3.h>
 #include <IL/il.h>
@@ -181,9 +182,7 @@ TEST_F(LevelFrameGlTest, PlatformsAndSunShowWhereTheCameraLooks) {
     EXPECT_EQ(grey->applications, 1);  // 23 platforms, one material application
     EXPECT_EQ(sun->applications, 1);
 
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    const testgl::Pixels pixels = testgl::readPixels(fbo, width, height);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDeleteRenderbuffers(1, &depth);
     glDeleteRenderbuffers(1, &colour);
@@ -230,7 +229,7 @@ TEST_F(LevelFrameGlTest, PlatformsAndSunShowWhereTheCameraLooks) {
             if (!interior) {
                 continue;
             }
-            const unsigned char* p = &pixels[(static_cast<std::size_t>(y) * width + x) * 4];
+            const unsigned char* p = pixels.at(x, y);
             bool ok = false;
             switch (seen) {
             case Seen::Sky:
@@ -243,7 +242,7 @@ TEST_F(LevelFrameGlTest, PlatformsAndSunShowWhereTheCameraLooks) {
                 break;
             // The sun's face is lit by its ambient term alone: the texel comes back as it is.
             case Seen::Sun:
-                ok = std::abs(p[0] - 255) <= 2 && std::abs(p[1] - 149) <= 2 && p[2] <= 2;
+                ok = testgl::near(pixels.rgb(x, y), glm::ivec3(255, 149, 0), 2);
                 ++sunPixels;
                 break;
             }
@@ -333,7 +332,7 @@ TEST_F(LevelFrameGlTest, SkyShowsAroundTheSunsDisc) {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
     ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
     glViewport(0, 0, size, size);
-    const int sky[3] = {40, 60, 160};
+    const glm::ivec3 sky(40, 60, 160);
     glClearColor(sky[0] / 255.0f, sky[1] / 255.0f, sky[2] / 255.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_BLEND);
@@ -351,9 +350,7 @@ TEST_F(LevelFrameGlTest, SkyShowsAroundTheSunsDisc) {
     drawSunMesh(program);
     glDisable(GL_BLEND);
 
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(size) * size * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    const testgl::Pixels pixels = testgl::readPixels(fbo, size, size);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDeleteRenderbuffers(1, &colour);
     glDeleteFramebuffers(1, &fbo);
@@ -365,10 +362,10 @@ TEST_F(LevelFrameGlTest, SkyShowsAroundTheSunsDisc) {
         for (int x = 0; x < size; ++x) {
             // Distance from the centre, 1 at the middle of each edge.
             const float r = std::hypot((x + 0.5f) / size * 2.0f - 1.0f, (y + 0.5f) / size * 2.0f - 1.0f);
-            const unsigned char* p = &pixels[(static_cast<std::size_t>(y) * size + x) * 4];
+            const unsigned char* p = pixels.at(x, y);
             bool ok = true;
             if (r >= 1.02f) {
-                ok = std::abs(p[0] - sky[0]) <= 2 && std::abs(p[1] - sky[1]) <= 2 && std::abs(p[2] - sky[2]) <= 2;
+                ok = testgl::near(pixels.rgb(x, y), sky, 2);
                 ++skyPixels;
             } else if (r <= 0.45f) {
                 ok = p[0] >= 240 && p[1] >= 180;  // white-hot to yellow: the sky would dim the red
