@@ -2,16 +2,16 @@
 #include <cstdint>
 #include <memory>
 
+#include "framework/GlHandle.h"
 #include "framework/Shader.h"
-#include "platform/gl/GL.h"
 
 // The built-in default shader, made current by initFramework when no program is current.
 extern std::unique_ptr<Shader> defaultShader;
 
 // The teapot mesh the framework keeps resident until teardown (nothing draws it).
-extern GLuint teapotVAO;
-extern GLuint teapotVBO;       // 512 positions of 3 floats
-extern GLuint teapotEBO;       // 1728 unsigned 32-bit indices
+extern GlVertexArray teapotVAO;
+extern GlBuffer teapotVBO;       // 512 positions of 3 floats
+extern GlBuffer teapotEBO;       // 1728 unsigned 32-bit indices
 extern std::uint32_t teapotIndexCount;
 
 // Checks the context and the loaders, makes the default shader current when no program is,

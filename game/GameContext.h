@@ -4,6 +4,7 @@
 // frame, four programs, the window and the OpenGL objects of the pause picture.
 #include <memory>
 
+#include "framework/GlHandle.h"
 #include "renderer/GuiImage.h"
 
 class Shader;
@@ -45,9 +46,9 @@ struct GameContext {
     std::shared_ptr<Shader> textShader;
     std::shared_ptr<Shader> guiShader;
     GLFWwindow* gameWindow = nullptr;
-    unsigned int quadVao = 0;
-    unsigned int quadVbo = 0;
-    unsigned int pauseSnapshot = 0;  // 2D texture of the (blurred) pause snapshot
+    GlVertexArray quadVao;
+    GlBuffer quadVbo;
+    GlTexture pauseSnapshot;  // 2D texture of the (blurred) pause snapshot
 
     // Fetches the singletons (creating the sound manager), makes the snapshot texture and the quad.
     GameContext();

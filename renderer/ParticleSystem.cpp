@@ -7,7 +7,6 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
-#include "framework/GlLifetime.h"
 #include "framework/Shader.h"
 #include "state/Camera.h"
 #include "state/GameState.h"
@@ -52,7 +51,7 @@ ParticleSystem::ParticleSystem(std::shared_ptr<Shader> shaderProgram, int system
     : shader(std::move(shaderProgram)), type(systemType) {
     applyPreset();
     texture = std::make_shared<TextureDXT5>(texturePath);
-    glGenVertexArrays(1, &vao);
+    vao = GlVertexArray::generate();
     glBindVertexArray(vao);
     if (shader) {
         const unsigned int program = shader->program;
@@ -68,15 +67,15 @@ ParticleSystem::ParticleSystem(std::shared_ptr<Shader> shaderProgram, int system
         p.life = -1.0f;
         p.cameraDistance = -1.0f;
     }
-    glGenBuffers(1, &quadVbo);
+    quadVbo = GlBuffer::generate();
     glBindBuffer(GL_ARRAY_BUFFER, quadVbo);
     glBufferData(GL_ARRAY_BUFFER, sizeof(particleQuad), particleQuad, GL_STATIC_DRAW);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-    glGenBuffers(1, &positionSizeVbo);
+    positionSizeVbo = GlBuffer::generate();
     glBindBuffer(GL_ARRAY_BUFFER, positionSizeVbo);
     glBufferData(GL_ARRAY_BUFFER, MaxParticles * 4 * sizeof(float), nullptr, GL_STREAM_DRAW);
     glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
-    glGenBuffers(1, &colorVbo);
+    colorVbo = GlBuffer::generate();
     glBindBuffer(GL_ARRAY_BUFFER, colorVbo);
     glBufferData(GL_ARRAY_BUFFER, MaxParticles * 4, nullptr, GL_STREAM_DRAW);
     glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, 0, nullptr);
@@ -87,15 +86,16 @@ ParticleSystem::ParticleSystem(std::shared_ptr<Shader> shaderProgram, int system
 ParticleSystem::~ParticleSystem() {
     delete[] positionSizeData;
     delete[] colorData;
-    // main destroys both systems during shutdown, while the context is still current; one
-    // destroyed later gives nothing back rather than call into a dead context.
-    if (!glContextAlive()) {
-        return;
-    }
-    glDeleteBuffers(1, &quadVbo);
-    glDeleteBuffers(1, &positionSizeVbo);
-    glDeleteBuffers(1, &colorVbo);
-    glDeleteVertexArrays(1, &vao);
+    release();
+}
+
+void ParticleSystem::release() {
+    quadVbo.release();
+    positionSizeVbo.release();
+    colorVbo.release();
+    vao.release();
+    shader.reset();
+    texture.reset();
 }
 
 int ParticleSystem::findUnusedParticle() {

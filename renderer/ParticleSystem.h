@@ -7,6 +7,8 @@
 
 #include <glm/vec3.hpp>
 
+#include "framework/GlHandle.h"
+
 class Shader;
 class TextureDXT5;
 
@@ -28,10 +30,10 @@ public:
     std::shared_ptr<TextureDXT5> texture;
     std::shared_ptr<Shader> shader;
     int particleTextureLocation = -1;
-    unsigned int vao = 0;
-    unsigned int positionSizeVbo = 0;
-    unsigned int colorVbo = 0;
-    unsigned int quadVbo = 0;
+    GlVertexArray vao;
+    GlBuffer positionSizeVbo;
+    GlBuffer colorVbo;
+    GlBuffer quadVbo;
     int camRightLocation = -1, camUpLocation = -1, infoPointLocation = -1, viewProjLocation = -1;
     int lastUsedParticle = 0;
     int aliveCount = 0;
@@ -63,6 +65,10 @@ public:
     ~ParticleSystem();
     ParticleSystem(const ParticleSystem&) = delete;
     ParticleSystem& operator=(const ParticleSystem&) = delete;
+
+    // Gives the buffers, the vertex array, the sprite and the program share back (shutdown);
+    // nothing is drawn afterwards.
+    void release();
 
     // Spawns and moves on fixed ticks (and every call during the intro), then draws.
     void updateAndDraw(float infoPoint);
