@@ -36,6 +36,7 @@ bool initFramework() {
 }
 
 void destroyFramework() {
+    releaseGlObjects();
     teapotVBO.release();
     teapotEBO.release();
     teapotVAO.release();

@@ -50,7 +50,8 @@ struct GameContext {
     GlBuffer quadVbo;
     GlTexture pauseSnapshot;  // 2D texture of the (blurred) pause snapshot
 
-    // Fetches the singletons (creating the sound manager), makes the snapshot texture and the quad.
+    // Fetches the singletons (creating the sound manager), makes the snapshot texture and the
+    // quad, and adds the context's release to the release list.
     GameContext();
     ~GameContext();
     GameContext(const GameContext&) = delete;
@@ -58,6 +59,9 @@ struct GameContext {
 
     // Gives the context's OpenGL names back (shutdown, before glfwTerminate).
     void release();
+
+private:
+    GlReleaseEntry releaseAtShutdown{[this] { release(); }};
 };
 
 // Fills the window, the two particle systems, the four programs and the two images of the

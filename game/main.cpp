@@ -129,6 +129,6 @@ int main() {
         runFramePass(context);
     }
 
-    shutdownGame(context, programs, particles, level);
+    shutdownGame(programs, particles, level);
     return 0;
 }

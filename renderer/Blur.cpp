@@ -21,6 +21,7 @@ Blur::Blur() { createQuadVertexArray(fullScreenQuadVertices(), vao, vbo); }
 
 Blur* Blur::getInstance() {
     static Blur instance;
+    static GlReleaseEntry releaseAtShutdown([] { instance.release(); });
     return &instance;
 }
 

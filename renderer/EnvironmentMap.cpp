@@ -50,6 +50,7 @@ EnvironmentMap::EnvironmentMap() {
 
 EnvironmentMap* EnvironmentMap::getInstance() {
     static EnvironmentMap instance;
+    static GlReleaseEntry releaseAtShutdown([] { instance.release(); });
     return &instance;
 }
 

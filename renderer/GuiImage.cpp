@@ -113,6 +113,7 @@ void GuiImage::draw(float alpha) {
 
 Overlay* Overlay::getInstance() {
     static Overlay instance;
+    static GlReleaseEntry releaseAtShutdown([] { instance.release(); });
     return &instance;
 }
 

@@ -28,6 +28,7 @@ LensFlare::LensFlare() {
 
 LensFlare* LensFlare::getInstance() {
     static LensFlare instance;
+    static GlReleaseEntry releaseAtShutdown([] { instance.release(); });
     return &instance;
 }
 

@@ -81,4 +81,6 @@ public:
 private:
     // Presets of the two types.
     void applyPreset();
+
+    GlReleaseEntry releaseAtShutdown{[this] { release(); }};
 };

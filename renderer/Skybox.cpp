@@ -92,6 +92,7 @@ Skybox::Skybox() {
 
 Skybox* Skybox::getInstance() {
     static Skybox instance;
+    static GlReleaseEntry releaseAtShutdown([] { instance.release(); });
     return &instance;
 }
 

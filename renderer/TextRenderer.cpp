@@ -55,6 +55,7 @@ bool packedCoverage(const FT_Bitmap& bitmap, std::vector<unsigned char>& out) {
 
 TextRenderer* TextRenderer::getInstance() {
     static TextRenderer instance;
+    static GlReleaseEntry releaseAtShutdown([] { instance.release(); });
     return &instance;
 }
 

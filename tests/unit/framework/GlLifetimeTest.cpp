@@ -1,4 +1,5 @@
-// Who deletes an OpenGL name, and when: the handle's ownership rules, without a context. A kind that records what it would make and delete stands in for OpenGL.
+// Who deletes an OpenGL name, and when: the handle's ownership rules and the release list,
+// without a context. A kind that records what it would make and delete stands in for OpenGL.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -65,6 +66,26 @@ TEST_F(GlHandle, OnceTheContextIsGoneANameIsForgottenWithoutACall) {
     name.release();
     EXPECT_EQ(name.id(), 0u);
     EXPECT_TRUE(deletedNames.empty());
+}
+
+TEST(GlReleaseList, RunsNewestFirstOnceAndNeverCallsAnOwnerThatIsGone) {
+    std::vector<int> order;
+    addGlRelease([&] { order.push_back(1); });
+    { GlReleaseEntry gone([&] { order.push_back(2); }); }
+    auto owner = std::make_unique<GlReleaseEntry>([&] {
+        order.push_back(3);
+        // An owner made while the list runs still gives its names back, before the older ones.
+        addGlRelease([&] { order.push_back(5); });
+    });
+    addGlRelease([&] { order.push_back(4); });
+
+    releaseGlObjects();
+    EXPECT_EQ(order, (std::vector<int>{4, 3, 5, 1}));
+
+    owner.reset();
+    order.clear();
+    releaseGlObjects();
+    EXPECT_TRUE(order.empty());
 }
 
 }  // namespace
