@@ -8,9 +8,9 @@
 #include "platform/system/Console.h"
 
 std::unique_ptr<Shader> defaultShader;
-GLuint teapotVAO = 0;
-GLuint teapotVBO = 0;
-GLuint teapotEBO = 0;
+GlVertexArray teapotVAO;
+GlBuffer teapotVBO;
+GlBuffer teapotEBO;
 std::uint32_t teapotIndexCount = 0;
 
 bool initFramework() {
@@ -36,14 +36,10 @@ bool initFramework() {
 }
 
 void destroyFramework() {
-    if (glContextAlive()) {
-        glDeleteBuffers(1, &teapotVBO);
-        glDeleteBuffers(1, &teapotEBO);
-        glDeleteVertexArrays(1, &teapotVAO);
-    }
-    teapotVBO = 0;
-    teapotEBO = 0;
-    teapotVAO = 0;
+    releaseGlObjects();
+    teapotVBO.release();
+    teapotEBO.release();
+    teapotVAO.release();
     defaultShader.reset();
     // glfwTerminate follows: from here on no destructor may touch OpenGL.
     setGlContextAlive(false);
@@ -53,17 +49,17 @@ void createTeapotMesh() {
     const TeapotGeometry geometry = buildTeapotGeometry();
     teapotIndexCount = static_cast<std::uint32_t>(geometry.indices.size());
 
-    glGenVertexArrays(1, &teapotVAO);
+    teapotVAO = GlVertexArray::generate();
     glBindVertexArray(teapotVAO);
 
-    glGenBuffers(1, &teapotVBO);
+    teapotVBO = GlBuffer::generate();
     glBindBuffer(GL_ARRAY_BUFFER, teapotVBO);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(geometry.positions.size() * sizeof(glm::vec3)),
                  geometry.positions.data(), GL_STATIC_DRAW);
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
 
-    glGenBuffers(1, &teapotEBO);
+    teapotEBO = GlBuffer::generate();
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, teapotEBO);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(geometry.indices.size() * sizeof(std::uint32_t)),
                  geometry.indices.data(), GL_STATIC_DRAW);

@@ -32,12 +32,12 @@ std::string infoLogText(const std::vector<GLchar>& buffer) {
 
 Shader::Shader(std::string vertexFile, std::string fragmentFile)
     : vertexShader(std::move(vertexFile)), fragmentShader(std::move(fragmentFile)), fromSource(false) {
-    program = loadProgram();
+    program = GlProgram(loadProgram());
 }
 
 Shader::Shader()
     : vertexShader(defaultVertexShaderSource), fragmentShader(defaultFragmentShaderSource), fromSource(true) {
-    program = loadProgram();
+    program = GlProgram(loadProgram());
 }
 
 Shader::~Shader() { release(); }
@@ -48,9 +48,8 @@ void Shader::release() {
     }
     if (glContextAlive()) {
         glUseProgram(0);
-        glDeleteProgram(program);
     }
-    program = 0;
+    program.release();
 }
 
 void Shader::use() { glUseProgram(program); }

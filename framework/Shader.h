@@ -4,6 +4,7 @@
 
 #include <glm/glm.hpp>
 
+#include "framework/GlHandle.h"
 #include "platform/gl/GL.h"
 
 // The built-in default shader's two stages (GLSL 330): attribute 0 is a clip-space position
@@ -49,7 +50,7 @@ public:
     GLuint loadProgram();
     bool loadShader(std::string fileOrSource, GLenum type, GLuint& handle);
 
-    GLuint program = 0;
+    GlProgram program;
     std::string vertexShader;
     std::string fragmentShader;
     bool fromSource = false;

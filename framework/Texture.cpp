@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "framework/AssetSearch.h"
-#include "framework/GlLifetime.h"
 #include "platform/dds/DdsParser.h"
 #include "platform/system/Console.h"
 
@@ -42,7 +41,7 @@ Texture::Texture(std::string file) {
         return;
     }
 
-    glGenTextures(1, &handle);
+    handle = GlTexture::generate();
     glBindTexture(GL_TEXTURE_2D, handle);
     glCompressedTexImage2D(GL_TEXTURE_2D, 0, image.format, static_cast<GLsizei>(image.width),
                            static_cast<GLsizei>(image.height), 0, static_cast<GLsizei>(image.size), image.image);
@@ -54,19 +53,14 @@ Texture::Texture(std::string file) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
 
     initialized = true;
-    ownsHandle = true;
     delete[] image.image;
 }
 
 Texture::~Texture() { release(); }
 
 void Texture::release() {
-    if (ownsHandle && glContextAlive()) {
-        glDeleteTextures(1, &handle);
-    }
-    ownsHandle = false;
+    handle.release();
     initialized = false;
-    handle = 0;
 }
 
 void Texture::bind(unsigned int unit) {

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/GlHandle.h"
 #include "platform/gl/GL.h"
 
 // The compressed top level of a DDS file. Every failure gives all fields zero; callers test
@@ -39,12 +40,8 @@ public:
     // for textures that outlive the context.
     void release();
 
-    GLuint handle = 0;
+    // Set by a plain Texture only together with `initialized`; a TextureDXT5 may own an RGBA
+    // texture here while its compressed part stayed uninitialised.
+    GlTexture handle;
     bool initialized = false;
-
-protected:
-    // Whether `handle` names a texture object this object deletes. For a plain Texture it is
-    // the same as `initialized`; a TextureDXT5 may own an RGBA texture while its compressed
-    // part stayed uninitialised.
-    bool ownsHandle = false;
 };

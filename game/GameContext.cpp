@@ -30,7 +30,7 @@ GameContext::GameContext()
       textRenderer(TextRenderer::getInstance()),
       lensFlare(LensFlare::getInstance()),
       blur(Blur::getInstance()) {
-    glGenTextures(1, &pauseSnapshot);
+    pauseSnapshot = GlTexture::generate();
     glBindTexture(GL_TEXTURE_2D, pauseSnapshot);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, currentWidth, currentHeight, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -41,9 +41,8 @@ GameContext::GameContext()
     createQuadVertexArray(fullScreenQuadVertices(), quadVao, quadVbo);
 }
 
-GameContext::~GameContext() {
-    // Released at shutdown while the context still existed; nothing here may call OpenGL.
-}
+// Released at shutdown while the context still existed; the handles make no OpenGL call later.
+GameContext::~GameContext() = default;
 
 void GameContext::release() {
     bgImage.release();
@@ -52,10 +51,9 @@ void GameContext::release() {
     sceneTextureShader.reset();
     textShader.reset();
     guiShader.reset();
-    if (quadVbo) glDeleteBuffers(1, &quadVbo);
-    if (quadVao) glDeleteVertexArrays(1, &quadVao);
-    if (pauseSnapshot) glDeleteTextures(1, &pauseSnapshot);
-    quadVbo = quadVao = pauseSnapshot = 0;
+    quadVbo.release();
+    quadVao.release();
+    pauseSnapshot.release();
 }
 
 void GameState::resumeAfterPause(GameContext& context) { context.gameState->resumeClockAfterPause(); }

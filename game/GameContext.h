@@ -4,6 +4,7 @@
 // frame, four programs, the window and the OpenGL objects of the pause picture.
 #include <memory>
 
+#include "framework/GlHandle.h"
 #include "renderer/GuiImage.h"
 
 class Shader;
@@ -45,11 +46,12 @@ struct GameContext {
     std::shared_ptr<Shader> textShader;
     std::shared_ptr<Shader> guiShader;
     GLFWwindow* gameWindow = nullptr;
-    unsigned int quadVao = 0;
-    unsigned int quadVbo = 0;
-    unsigned int pauseSnapshot = 0;  // 2D texture of the (blurred) pause snapshot
+    GlVertexArray quadVao;
+    GlBuffer quadVbo;
+    GlTexture pauseSnapshot;  // 2D texture of the (blurred) pause snapshot
 
-    // Fetches the singletons (creating the sound manager), makes the snapshot texture and the quad.
+    // Fetches the singletons (creating the sound manager), makes the snapshot texture and the
+    // quad, and adds the context's release to the release list.
     GameContext();
     ~GameContext();
     GameContext(const GameContext&) = delete;
@@ -57,6 +59,9 @@ struct GameContext {
 
     // Gives the context's OpenGL names back (shutdown, before glfwTerminate).
     void release();
+
+private:
+    GlReleaseEntry releaseAtShutdown{[this] { release(); }};
 };
 
 // Fills the window, the two particle systems, the four programs and the two images of the

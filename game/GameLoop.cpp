@@ -110,7 +110,8 @@ void drawPausePicture(GameContext& context) {
             glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, currentWidth, currentHeight, 0);
             glBindTexture(GL_TEXTURE_2D, 0);
             pauseSnapshotTaken = true;
-            context.pauseSnapshot = context.blur->apply(context.pauseSnapshot);
+            // Blurred in place: the snapshot keeps its texture name.
+            context.blur->apply(context.pauseSnapshot);
             fadeIn = true;
         }
         state.pauseStart = state.fadeStart = clockSeconds();

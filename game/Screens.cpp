@@ -33,8 +33,8 @@ void setHandleVolume(const audio::SoundHandle& sound, float volume) {
 }
 
 void makeGlyphQuad(TextRenderer& text) {
-    glGenVertexArrays(1, &text.vao);
-    glGenBuffers(1, &text.vbo);
+    text.vao = GlVertexArray::generate();
+    text.vbo = GlBuffer::generate();
     glBindVertexArray(text.vao);
     glBindBuffer(GL_ARRAY_BUFFER, text.vbo);
     glBufferData(GL_ARRAY_BUFFER, glyphQuadBytes, nullptr, GL_DYNAMIC_DRAW);

@@ -1,5 +1,6 @@
 #include "game/Startup.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -10,6 +11,7 @@
 #include <GLFW/glfw3.h>
 
 #include "framework/Framework.h"
+#include "framework/GlLifetime.h"
 #include "framework/Shader.h"
 #include "state/Camera.h"
 #include "game/GameContext.h"
@@ -104,6 +106,18 @@ ShaderPrograms createShaderPrograms() {
     programs[11] = program("SceneTextureShader/sceneTextureShader.vert", "SceneTextureShader/sceneTextureShader.frag");
     programs[12] = program("BlurShader/blurShader.vert", "BlurShader/horizontalBlurShader.frag");
     programs[13] = program("BlurShader/blurShader.vert", "BlurShader/verticalBlurShader.frag");
+
+    // The programs go back newest first, whoever still shares them: the owners released after
+    // this step only drop an empty program.
+    std::array<std::weak_ptr<Shader>, 14> made;
+    std::copy(programs.begin(), programs.end(), made.begin());
+    addGlRelease([made] {
+        for (auto it = made.rbegin(); it != made.rend(); ++it) {
+            if (const std::shared_ptr<Shader> shader = it->lock()) {
+                shader->release();
+            }
+        }
+    });
     return programs;
 }
 
@@ -131,9 +145,11 @@ std::unique_ptr<Level> assembleScene(GameContext& context, GLFWwindow* window, c
     blur->verticalShader = programs[13];
     auto level = std::make_unique<Level>(20.0f, 3.0f, 0.5f);
     createLevelMaterials(programs[0]);
+    addGlRelease(releaseLevelMaterials);
     level->build();
     level->createHitboxes();
     createLevelMeshes(*level);
+    addGlRelease(releaseLevelMeshes);
     return level;
 }
 
@@ -155,29 +171,19 @@ void chooseFrameRate(const GLFWvidmode* mode) {
     GameState::getInstance()->frameInterval = 1.0 / static_cast<double>(refreshRate);
 }
 
-void shutdownGame(GameContext& context, ShaderPrograms& programs, ParticleSystems& particles,
-                  std::unique_ptr<Level>& level) {
+void shutdownGame(ShaderPrograms& programs, ParticleSystems& particles, std::unique_ptr<Level>& level) {
     level.reset();
+    ilShutDown();
+    shutdownPhysX();
+    SoundManager::getInstance()->release();
+    // The release list: every owner of OpenGL names gives them back, newest first, and the
+    // framework's own go last.
+    destroyFramework();
+    // Their names are back already: destroying them makes no OpenGL call.
     particles.smoke.reset();
     particles.fire.reset();
     for (auto it = programs.rbegin(); it != programs.rend(); ++it) {
         it->reset();
     }
-    releaseLevelMeshes();
-    ilShutDown();
-    shutdownPhysX();
-    SoundManager::getInstance()->release();
-
-    context.release();
-    Overlay::getInstance()->release();
-    TextRenderer::getInstance()->release();
-    LensFlare::getInstance()->release();
-    Blur::getInstance()->release();
-    EnvironmentMap::getInstance()->release();
-    Skybox::getInstance()->release();
-    PlayerModel::getInstance()->release();
-    Artifacts::getInstance().release();
-    releaseLevelMaterials();
-    destroyFramework();
     glfwTerminate();
 }

@@ -53,7 +53,7 @@ std::unique_ptr<Level> assembleScene(GameContext& context, GLFWwindow* window, c
 // frameInterval to 1 / refreshRate.
 void chooseFrameRate(const GLFWvidmode* mode);
 
-// Shutdown, in the order start-up made things; every OpenGL name goes back while the context
-// still exists, then GLFW is terminated.
-void shutdownGame(GameContext& context, ShaderPrograms& programs, ParticleSystems& particles,
-                  std::unique_ptr<Level>& level);
+// Shutdown: the level, then the image library, physics and sound in the order start-up made
+// them; then every OpenGL name goes back through the release list (GlLifetime.h), newest owner
+// first, while the context still exists; then GLFW is terminated.
+void shutdownGame(ShaderPrograms& programs, ParticleSystems& particles, std::unique_ptr<Level>& level);

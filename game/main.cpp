@@ -132,6 +132,6 @@ int main() {
         runFramePass(context);
     }
 
-    shutdownGame(context, programs, particles, level);
+    shutdownGame(programs, particles, level);
     return 0;
 }

@@ -21,13 +21,13 @@ Blur::Blur() { createQuadVertexArray(fullScreenQuadVertices(), vao, vbo); }
 
 Blur* Blur::getInstance() {
     static Blur instance;
+    static GlReleaseEntry releaseAtShutdown([] { instance.release(); });
     return &instance;
 }
 
 void Blur::release() {
-    if (vao) glDeleteVertexArrays(1, &vao);
-    if (vbo) glDeleteBuffers(1, &vbo);
-    vao = vbo = 0;
+    vao.release();
+    vbo.release();
     verticalShader.reset();
     horizontalShader.reset();
 }
@@ -36,12 +36,12 @@ unsigned int Blur::apply(unsigned int texture) {
     if (!horizontalShader || !verticalShader || currentWidth <= 0 || currentHeight <= 0) {
         return texture;
     }
-    unsigned int framebuffer = 0;
-    unsigned int targets[2] = {0, 0};
-    glGenFramebuffers(1, &framebuffer);
-    glGenTextures(2, targets);
+    GlFramebuffer framebuffer = GlFramebuffer::generate();
+    GLuint targetNames[2] = {0, 0};
+    glGenTextures(2, targetNames);
+    GlTexture targets[2] = {GlTexture(targetNames[0]), GlTexture(targetNames[1])};
     texelSize = glm::vec2(1.0f / static_cast<float>(currentWidth), 1.0f / static_cast<float>(currentHeight));
-    for (unsigned int target : targets) {
+    for (const GlTexture& target : targets) {
         glBindTexture(GL_TEXTURE_2D, target);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, currentWidth, currentHeight, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -56,7 +56,8 @@ unsigned int Blur::apply(unsigned int texture) {
     glBindTexture(GL_TEXTURE_2D, texture);
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, currentWidth, currentHeight, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &framebuffer);
-    glDeleteTextures(2, targets);
+    framebuffer.release();
+    targets[0].release();
+    targets[1].release();
     return texture;
 }

@@ -5,20 +5,23 @@
 
 #include <glm/vec2.hpp>
 
+#include "framework/GlHandle.h"
+
 class Shader;
 
 class Blur {
 public:
     std::shared_ptr<Shader> horizontalShader;
     std::shared_ptr<Shader> verticalShader;
-    unsigned int vao = 0;
-    unsigned int vbo = 0;
+    GlVertexArray vao;
+    GlBuffer vbo;
     float blurRadius = 8.0f;
     glm::vec2 texelSize{0.0f};
 
     static Blur* getInstance();
 
-    // Blurs a currentWidth x currentHeight RGB texture in place and returns its handle.
+    // Blurs a currentWidth x currentHeight RGB texture in place and returns its handle. The
+    // framebuffer and the two intermediate textures live only for the call.
     unsigned int apply(unsigned int texture);
 
     void release();

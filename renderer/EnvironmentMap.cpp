@@ -20,7 +20,7 @@ constexpr int cubeMapSize = 512;
 
 CubeMap createEmptyCubeMap() {
     CubeMap map;
-    glGenTextures(1, &map.id);
+    map.id = GlTexture::generate();
     glBindTexture(GL_TEXTURE_CUBE_MAP, map.id);
     for (unsigned int i = 0; i < 6; ++i) {
         glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + i, 0, GL_RGB, cubeMapSize, cubeMapSize, 0, GL_RGB,
@@ -39,9 +39,9 @@ CubeMap createEmptyCubeMap() {
 EnvironmentMap::EnvironmentMap() {
     cubeMap = createEmptyCubeMap();
     skybox = Skybox::getInstance();
-    glGenFramebuffers(1, &fbo);
+    fbo = GlFramebuffer::generate();
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glGenRenderbuffers(1, &rbo);
+    rbo = GlRenderbuffer::generate();
     glBindRenderbuffer(GL_RENDERBUFFER, rbo);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, cubeMap.size, cubeMap.size);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rbo);
@@ -50,15 +50,14 @@ EnvironmentMap::EnvironmentMap() {
 
 EnvironmentMap* EnvironmentMap::getInstance() {
     static EnvironmentMap instance;
+    static GlReleaseEntry releaseAtShutdown([] { instance.release(); });
     return &instance;
 }
 
 void EnvironmentMap::release() {
-    if (fbo) glDeleteFramebuffers(1, &fbo);
-    if (rbo) glDeleteRenderbuffers(1, &rbo);
-    if (cubeMap.id) glDeleteTextures(1, &cubeMap.id);
-    fbo = rbo = 0;
-    cubeMap.id = 0;
+    fbo.release();
+    rbo.release();
+    cubeMap.id.release();
 }
 
 CaptureAngles captureAngles(int face) {

@@ -6,18 +6,20 @@
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 
+#include "framework/GlHandle.h"
+
 class Shader;
 class Skybox;
 
 struct CubeMap {
-    unsigned int id = 0;  // the cube-map texture
-    int size = 0;         // edge length in texels
+    GlTexture id;  // the cube-map texture
+    int size = 0;  // edge length in texels
 };
 
 class EnvironmentMap {
 public:
-    unsigned int fbo = 0;
-    unsigned int rbo = 0;  // depth, GL_DEPTH_COMPONENT24
+    GlFramebuffer fbo;
+    GlRenderbuffer rbo;  // depth, GL_DEPTH_COMPONENT24
     CubeMap cubeMap;
     Skybox* skybox = nullptr;
 

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "framework/GlLifetime.h"
 #include "framework/Shader.h"
 #include "state/Settings.h"
 #include "platform/gl/GL.h"
@@ -28,10 +27,10 @@ std::vector<float> fullScreenQuadVertices() {
     };
 }
 
-void createQuadVertexArray(const std::vector<float>& vertices, unsigned int& vao, unsigned int& vbo) {
-    glGenVertexArrays(1, &vao);
+void createQuadVertexArray(const std::vector<float>& vertices, GlVertexArray& vao, GlBuffer& vbo) {
+    vao = GlVertexArray::generate();
     glBindVertexArray(vao);
-    glGenBuffers(1, &vbo);
+    vbo = GlBuffer::generate();
     glBindBuffer(GL_ARRAY_BUFFER, vbo);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)), vertices.data(),
                  GL_STATIC_DRAW);
@@ -74,24 +73,19 @@ GuiImage::GuiImage(std::vector<float> vertices, std::string basePath, std::share
     createQuadVertexArray(vertices, vao, vbo);
 }
 
-GuiImage::~GuiImage() {
-    // After shutdown's release (or once the context is gone) there is nothing to give back.
-    if (glContextAlive()) {
-        release();
-    }
-}
+GuiImage::~GuiImage() { release(); }
 
 GuiImage::GuiImage(GuiImage&& other) noexcept
-    : vao(std::exchange(other.vao, 0u)),
-      vbo(std::exchange(other.vbo, 0u)),
+    : vao(std::move(other.vao)),
+      vbo(std::move(other.vbo)),
       shader(std::move(other.shader)),
       texture(std::move(other.texture)) {}
 
 GuiImage& GuiImage::operator=(GuiImage&& other) noexcept {
     if (this != &other) {
         release();
-        vao = std::exchange(other.vao, 0u);
-        vbo = std::exchange(other.vbo, 0u);
+        vao = std::move(other.vao);
+        vbo = std::move(other.vbo);
         shader = std::move(other.shader);
         texture = std::move(other.texture);
     }
@@ -99,13 +93,8 @@ GuiImage& GuiImage::operator=(GuiImage&& other) noexcept {
 }
 
 void GuiImage::release() {
-    if (vao != 0) {
-        glDeleteVertexArrays(1, &vao);
-    }
-    if (vbo != 0) {
-        glDeleteBuffers(1, &vbo);
-    }
-    vao = vbo = 0;
+    vao.release();
+    vbo.release();
     texture.reset();
     shader.reset();
 }
@@ -124,6 +113,7 @@ void GuiImage::draw(float alpha) {
 
 Overlay* Overlay::getInstance() {
     static Overlay instance;
+    static GlReleaseEntry releaseAtShutdown([] { instance.release(); });
     return &instance;
 }
 

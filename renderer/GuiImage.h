@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/GlHandle.h"
+
 class Shader;
 class TextureDXT5;
 
@@ -14,15 +16,15 @@ std::vector<float> fullScreenQuadVertices();
 // A vertex array of (x, y, u, v) vertices: attribute 0 the position, attribute 1 the texture
 // coordinate. Leaves the vertex array bound. The GUI images, the pause picture and the blur
 // all draw through one of these.
-void createQuadVertexArray(const std::vector<float>& vertices, unsigned int& vao, unsigned int& vbo);
+void createQuadVertexArray(const std::vector<float>& vertices, GlVertexArray& vao, GlBuffer& vbo);
 // The bg panel's quad: a margin of a thirtieth of the framebuffer on each axis, a quarter of
 // it wide and a twelfth high (normalised device coordinates, so the same at any size).
 std::vector<float> cornerQuadVertices(int framebufferWidth, int framebufferHeight);
 
 class GuiImage {
 public:
-    unsigned int vao = 0;
-    unsigned int vbo = 0;
+    GlVertexArray vao;
+    GlBuffer vbo;
     std::shared_ptr<Shader> shader;
     std::shared_ptr<TextureDXT5> texture;
 
@@ -34,7 +36,6 @@ public:
     GuiImage(std::vector<float> vertices, std::string basePath, std::shared_ptr<Shader> shader);
     ~GuiImage();
 
-    // The OpenGL names are owned: an image moves, it is never copied.
     GuiImage(const GuiImage&) = delete;
     GuiImage& operator=(const GuiImage&) = delete;
     GuiImage(GuiImage&& other) noexcept;

@@ -28,15 +28,16 @@ LensFlare::LensFlare() {
 
 LensFlare* LensFlare::getInstance() {
     static LensFlare instance;
+    static GlReleaseEntry releaseAtShutdown([] { instance.release(); });
     return &instance;
 }
 
 void LensFlare::init(std::shared_ptr<Shader> flareShader) {
     shader = flareShader;
     renderer->shader = flareShader;
-    glGenVertexArrays(1, &renderer->vao);
+    renderer->vao = GlVertexArray::generate();
     glBindVertexArray(renderer->vao);
-    glGenBuffers(1, &renderer->vbo);
+    renderer->vbo = GlBuffer::generate();
     glBindBuffer(GL_ARRAY_BUFFER, renderer->vbo);
     glBufferData(GL_ARRAY_BUFFER, sizeof(spriteQuad), spriteQuad, GL_STATIC_DRAW);
     glEnableVertexAttribArray(0);
@@ -62,9 +63,8 @@ void LensFlare::init(std::shared_ptr<Shader> flareShader) {
 }
 
 void LensFlare::release() {
-    if (renderer->vao) glDeleteVertexArrays(1, &renderer->vao);
-    if (renderer->vbo) glDeleteBuffers(1, &renderer->vbo);
-    renderer->vao = renderer->vbo = 0;
+    renderer->vao.release();
+    renderer->vbo.release();
     renderer->shader.reset();
     flares.reset();
     shader.reset();

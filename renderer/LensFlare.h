@@ -7,6 +7,8 @@
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
+#include "framework/GlHandle.h"
+
 class Shader;
 class TextureDXT5;
 
@@ -21,8 +23,8 @@ public:
 
 class FlareRenderer {
 public:
-    unsigned int vao = 0;
-    unsigned int vbo = 0;
+    GlVertexArray vao;
+    GlBuffer vbo;
     std::shared_ptr<Shader> shader;
 
     void draw(const std::vector<lensFlare::FlareTexture>& flares, float brightness, float factor);

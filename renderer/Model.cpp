@@ -7,7 +7,6 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
-#include "framework/GlLifetime.h"
 #include "framework/Shader.h"
 #include "platform/system/Console.h"
 #include "renderer/TextureDXT5.h"
@@ -55,9 +54,9 @@ Mesh::~Mesh() {
 }
 
 Mesh::Mesh(Mesh&& other) noexcept
-    : vao(std::exchange(other.vao, 0)),
-      vbo(std::exchange(other.vbo, 0)),
-      ebo(std::exchange(other.ebo, 0)),
+    : vao(std::move(other.vao)),
+      vbo(std::move(other.vbo)),
+      ebo(std::move(other.ebo)),
       diffuseNumber(other.diffuseNumber),
       normalNumber(other.normalNumber),
       specularNumber(other.specularNumber),
@@ -68,9 +67,9 @@ Mesh::Mesh(Mesh&& other) noexcept
 Mesh& Mesh::operator=(Mesh&& other) noexcept {
     if (this != &other) {
         release();
-        vao = std::exchange(other.vao, 0);
-        vbo = std::exchange(other.vbo, 0);
-        ebo = std::exchange(other.ebo, 0);
+        vao = std::move(other.vao);
+        vbo = std::move(other.vbo);
+        ebo = std::move(other.ebo);
         diffuseNumber = other.diffuseNumber;
         normalNumber = other.normalNumber;
         specularNumber = other.specularNumber;
@@ -82,9 +81,9 @@ Mesh& Mesh::operator=(Mesh&& other) noexcept {
 }
 
 void Mesh::upload() {
-    glGenVertexArrays(1, &vao);
-    glGenBuffers(1, &vbo);
-    glGenBuffers(1, &ebo);
+    vao = GlVertexArray::generate();
+    vbo = GlBuffer::generate();
+    ebo = GlBuffer::generate();
     glBindVertexArray(vao);
 
     glBindBuffer(GL_ARRAY_BUFFER, vbo);
@@ -111,16 +110,9 @@ void Mesh::upload() {
 }
 
 void Mesh::release() {
-    if (vao == 0 && vbo == 0 && ebo == 0) {
-        return;
-    }
-    // Without a context the names died with it; only forget them.
-    if (glContextAlive()) {
-        glDeleteVertexArrays(1, &vao);
-        glDeleteBuffers(1, &vbo);
-        glDeleteBuffers(1, &ebo);
-    }
-    vao = vbo = ebo = 0;
+    vao.release();
+    vbo.release();
+    ebo.release();
 }
 
 void Mesh::draw(std::shared_ptr<Shader> shader) {
@@ -162,11 +154,13 @@ Model::Model(Model&& other) noexcept
     : meshes(std::move(other.meshes)),
       directory(std::move(other.directory)),
       loadedTextures(std::move(other.loadedTextures)),
+      textureNames(std::move(other.textureNames)),
       boneMap(std::move(other.boneMap)),
       boneCounter(other.boneCounter),
       uploading(other.uploading) {
     other.meshes.clear();
     other.loadedTextures.clear();
+    other.textureNames.clear();
     other.boneMap.clear();
 }
 
@@ -176,12 +170,14 @@ Model& Model::operator=(Model&& other) noexcept {
         meshes = std::move(other.meshes);
         directory = std::move(other.directory);
         loadedTextures = std::move(other.loadedTextures);
+        textureNames = std::move(other.textureNames);
         boneMap = std::move(other.boneMap);
         boneCounter = other.boneCounter;
         uploading = other.uploading;
         // The texture names now belong to this model alone.
         other.meshes.clear();
         other.loadedTextures.clear();
+        other.textureNames.clear();
         other.boneMap.clear();
     }
     return *this;
@@ -191,11 +187,11 @@ void Model::release() {
     for (Mesh& mesh : meshes) {
         mesh.release();
     }
-    const bool alive = glContextAlive();
+    for (GlTexture& name : textureNames) {
+        name.release();
+    }
+    textureNames.clear();
     for (MeshTexture& texture : loadedTextures) {
-        if (texture.id != 0 && alive) {
-            glDeleteTextures(1, &texture.id);
-        }
         texture.id = 0;
     }
     // The meshes' copies of the cache entries name the same textures.
@@ -306,6 +302,7 @@ std::vector<MeshTexture> Model::loadTexturesOfType(aiMaterial* material, aiTextu
         texture.path = path;
         result.push_back(texture);
         loadedTextures.push_back(texture);
+        textureNames.emplace_back(texture.id);
     }
     return result;
 }

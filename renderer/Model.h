@@ -13,6 +13,7 @@
 #include <assimp/types.h>
 #include <glm/glm.hpp>
 
+#include "framework/GlHandle.h"
 #include "platform/gl/GL.h"
 
 struct aiMesh;
@@ -37,7 +38,7 @@ static_assert(offsetof(Vertex, boneIds) == 32, "attribute 5");
 static_assert(offsetof(Vertex, weights) == 48, "attribute 6");
 
 struct MeshTexture {
-    GLuint id = 0;      // from loadImageTexture; 0 when the model was read without upload
+    GLuint id = 0;      // from loadImageTexture (the Model owns it); 0 when read without upload
     std::string type;   // sampler base name: "textureDiffuse", "textureSpecular" or "lightmap"
     aiString path;      // as the material names it; the key of the model's texture cache
 };
@@ -65,9 +66,9 @@ public:
     // Deletes the vertex array and buffers now (only while a context is alive); the names become 0.
     void release();
 
-    GLuint vao = 0;
-    GLuint vbo = 0;
-    GLuint ebo = 0;
+    GlVertexArray vao;
+    GlBuffer vbo;
+    GlBuffer ebo;
     unsigned int diffuseNumber = 1;
     unsigned int normalNumber = 1;
     unsigned int specularNumber = 1;
@@ -114,7 +115,8 @@ public:
 
     std::vector<Mesh> meshes;                    // node-walk order
     std::string directory;                       // texture paths are relative to it
-    std::vector<MeshTexture> loadedTextures;     // the texture cache; owns the texture names
+    std::vector<MeshTexture> loadedTextures;     // the texture cache
+    std::vector<GlTexture> textureNames;         // the names loadedTextures lists, in its order
     std::map<std::string, BoneRecord> boneMap;   // bones of every mesh, plus animated nodes
     std::int32_t boneCounter = 0;                // next free bone id
     // Whether the meshes and textures this model makes get OpenGL objects; load() sets it.

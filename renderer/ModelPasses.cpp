@@ -42,6 +42,7 @@ Artifacts& Artifacts::getInstance() {
     static Artifacts* instance = [] {
         static Artifacts artifacts;
         artifacts.loadModels();
+        static GlReleaseEntry releaseAtShutdown([] { artifacts.release(); });
         return &artifacts;
     }();
     return *instance;

@@ -2,7 +2,6 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
-#include "framework/GlLifetime.h"
 #include "framework/Shader.h"
 #include "state/Camera.h"
 #include "state/GameState.h"
@@ -17,7 +16,7 @@ const float particleQuad[12] = {-0.5f, -0.5f, 0.0f, 0.5f, -0.5f, 0.0f, -0.5f, 0.
 ParticleSystem::ParticleSystem(std::shared_ptr<Shader> shaderProgram, int systemType)
     : shader(std::move(shaderProgram)), simulation(systemType) {
     texture = std::make_shared<TextureDXT5>(texturePath);
-    glGenVertexArrays(1, &vao);
+    vao = GlVertexArray::generate();
     glBindVertexArray(vao);
     if (shader) {
         const unsigned int program = shader->program;
@@ -27,15 +26,15 @@ ParticleSystem::ParticleSystem(std::shared_ptr<Shader> shaderProgram, int system
         infoPointLocation = glGetUniformLocation(program, "infoPointNorm");
         particleTextureLocation = glGetUniformLocation(program, "particleTexture");
     }
-    glGenBuffers(1, &quadVbo);
+    quadVbo = GlBuffer::generate();
     glBindBuffer(GL_ARRAY_BUFFER, quadVbo);
     glBufferData(GL_ARRAY_BUFFER, sizeof(particleQuad), particleQuad, GL_STATIC_DRAW);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-    glGenBuffers(1, &positionSizeVbo);
+    positionSizeVbo = GlBuffer::generate();
     glBindBuffer(GL_ARRAY_BUFFER, positionSizeVbo);
     glBufferData(GL_ARRAY_BUFFER, MaxParticles * 4 * sizeof(float), nullptr, GL_STREAM_DRAW);
     glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
-    glGenBuffers(1, &colorVbo);
+    colorVbo = GlBuffer::generate();
     glBindBuffer(GL_ARRAY_BUFFER, colorVbo);
     glBufferData(GL_ARRAY_BUFFER, MaxParticles * 4, nullptr, GL_STREAM_DRAW);
     glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, 0, nullptr);
@@ -44,15 +43,16 @@ ParticleSystem::ParticleSystem(std::shared_ptr<Shader> shaderProgram, int system
 }
 
 ParticleSystem::~ParticleSystem() {
-    // main destroys both systems during shutdown, while the context is still current; one
-    // destroyed later gives nothing back rather than call into a dead context.
-    if (!glContextAlive()) {
-        return;
-    }
-    glDeleteBuffers(1, &quadVbo);
-    glDeleteBuffers(1, &positionSizeVbo);
-    glDeleteBuffers(1, &colorVbo);
-    glDeleteVertexArrays(1, &vao);
+    release();
+}
+
+void ParticleSystem::release() {
+    quadVbo.release();
+    positionSizeVbo.release();
+    colorVbo.release();
+    vao.release();
+    shader.reset();
+    texture.reset();
 }
 
 void ParticleSystem::updateAndDraw(float infoPoint) {

@@ -6,6 +6,8 @@
 
 #include "renderer/ParticleSimulation.h"
 
+#include "framework/GlHandle.h"
+
 class Shader;
 class TextureDXT5;
 
@@ -16,10 +18,10 @@ public:
     std::shared_ptr<TextureDXT5> texture;
     std::shared_ptr<Shader> shader;
     int particleTextureLocation = -1;
-    unsigned int vao = 0;
-    unsigned int positionSizeVbo = 0;
-    unsigned int colorVbo = 0;
-    unsigned int quadVbo = 0;
+    GlVertexArray vao;
+    GlBuffer positionSizeVbo;
+    GlBuffer colorVbo;
+    GlBuffer quadVbo;
     int camRightLocation = -1, camUpLocation = -1, infoPointLocation = -1, viewProjLocation = -1;
     std::string texturePath = "../assets/textures/particles/particle.dds";
     // The pool, the presets of the type and the per-instance streams this system uploads.
@@ -30,7 +32,14 @@ public:
     ParticleSystem(const ParticleSystem&) = delete;
     ParticleSystem& operator=(const ParticleSystem&) = delete;
 
+    // Gives the buffers, the vertex array, the sprite and the program share back (shutdown);
+    // nothing is drawn afterwards.
+    void release();
+
     // Spawns and moves on fixed ticks (and every call during the intro), then draws.
     void updateAndDraw(float infoPoint);
+
+private:
+    GlReleaseEntry releaseAtShutdown{[this] { release(); }};
 };
 

@@ -12,6 +12,7 @@ PlayerModel* PlayerModel::getInstance() {
     static PlayerModel* instance = [] {
         static PlayerModel model;
         model.load();
+        static GlReleaseEntry releaseAtShutdown([] { model.release(); });
         return &model;
     }();
     return instance;

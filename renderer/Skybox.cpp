@@ -68,11 +68,11 @@ unsigned int loadCubeMapFaces(std::vector<std::string> faces) {
 
 Skybox::Skybox() {
     const std::string dir = "../assets/textures/skybox/";
-    cubemapTexture = loadCubeMapFaces({dir + "right.jpg", dir + "left.jpg", dir + "top.jpg",
-                                       dir + "bottom.jpg", dir + "front.jpg", dir + "back.jpg"});
+    cubemapTexture = GlTexture(loadCubeMapFaces({dir + "right.jpg", dir + "left.jpg", dir + "top.jpg",
+                                                 dir + "bottom.jpg", dir + "front.jpg", dir + "back.jpg"}));
 
-    glGenVertexArrays(1, &cubeVao);
-    glGenBuffers(1, &cubeVbo);
+    cubeVao = GlVertexArray::generate();
+    cubeVbo = GlBuffer::generate();
     glBindVertexArray(cubeVao);
     glBindBuffer(GL_ARRAY_BUFFER, cubeVbo);
     glBufferData(GL_ARRAY_BUFFER, sizeof(cubeVertices), cubeVertices, GL_STATIC_DRAW);
@@ -81,8 +81,8 @@ Skybox::Skybox() {
     glEnableVertexAttribArray(1);
     glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, 6 * sizeof(float), reinterpret_cast<void*>(3 * sizeof(float)));
 
-    glGenVertexArrays(1, &skyboxVao);
-    glGenBuffers(1, &skyboxVbo);
+    skyboxVao = GlVertexArray::generate();
+    skyboxVbo = GlBuffer::generate();
     glBindVertexArray(skyboxVao);
     glBindBuffer(GL_ARRAY_BUFFER, skyboxVbo);
     glBufferData(GL_ARRAY_BUFFER, sizeof(skyboxVertices), skyboxVertices, GL_STATIC_DRAW);
@@ -92,16 +92,16 @@ Skybox::Skybox() {
 
 Skybox* Skybox::getInstance() {
     static Skybox instance;
+    static GlReleaseEntry releaseAtShutdown([] { instance.release(); });
     return &instance;
 }
 
 void Skybox::release() {
-    if (cubeVao) glDeleteVertexArrays(1, &cubeVao);
-    if (skyboxVao) glDeleteVertexArrays(1, &skyboxVao);
-    if (cubeVbo) glDeleteBuffers(1, &cubeVbo);
-    if (skyboxVbo) glDeleteBuffers(1, &skyboxVbo);
-    if (cubemapTexture) glDeleteTextures(1, &cubemapTexture);
-    cubeVao = skyboxVao = cubeVbo = skyboxVbo = cubemapTexture = 0;
+    cubeVao.release();
+    skyboxVao.release();
+    cubeVbo.release();
+    skyboxVbo.release();
+    cubemapTexture.release();
     skyboxShader.reset();
     cubeMapShader.reset();
 }

@@ -5,15 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "framework/GlHandle.h"
+
 class Shader;
 
 class Skybox {
 public:
-    unsigned int cubeVao = 0;
-    unsigned int cubeVbo = 0;
-    unsigned int skyboxVao = 0;
-    unsigned int skyboxVbo = 0;
-    unsigned int cubemapTexture = 0;
+    GlVertexArray cubeVao;
+    GlBuffer cubeVbo;
+    GlVertexArray skyboxVao;
+    GlBuffer skyboxVbo;
+    GlTexture cubemapTexture;
     std::shared_ptr<Shader> cubeMapShader;
     std::shared_ptr<Shader> skyboxShader;
 
@@ -27,6 +29,7 @@ private:
 };
 
 // Faces in the order +X, -X, +Y, -Y, +Z, -Z. A face that does not decode is left empty.
+// Returns a new texture name, the caller's to own.
 unsigned int loadCubeMapFaces(std::vector<std::string> faces);
 
 // Draws the sky with depth function GL_LEQUAL and leaves GL_LESS.

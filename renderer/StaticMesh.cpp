@@ -3,16 +3,14 @@
 #include <stdexcept>
 #include <utility>
 
-#include "framework/GlLifetime.h"
 #include "framework/Shader.h"
 #include "renderer/Material.h"
 
 namespace {
 
 template <typename T>
-GLuint uploadAttribute(const std::vector<T>& values, GLuint location, GLint components) {
-    GLuint buffer = 0;
-    glGenBuffers(1, &buffer);
+GlBuffer uploadAttribute(const std::vector<T>& values, GLuint location, GLint components) {
+    GlBuffer buffer = GlBuffer::generate();
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(values.size() * sizeof(T)), values.data(), GL_STATIC_DRAW);
     glEnableVertexAttribArray(location);
@@ -28,7 +26,7 @@ StaticMesh::StaticMesh(std::string name, const glm::mat4& modelMatrix, const Sta
       indexCount(static_cast<int>(data.indices.size())),
       material(std::move(material)),
       modelMatrix(modelMatrix) {
-    glGenVertexArrays(1, &vao);
+    vao = GlVertexArray::generate();
     glBindVertexArray(vao);
 
     vboPositions = uploadAttribute(data.positions, 0, 3);
@@ -38,7 +36,7 @@ StaticMesh::StaticMesh(std::string name, const glm::mat4& modelMatrix, const Sta
         vboExtra = uploadAttribute(data.extra, 3, 3);
     }
 
-    glGenBuffers(1, &ebo);
+    ebo = GlBuffer::generate();
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.indices.size() * sizeof(std::uint32_t)),
                  data.indices.data(), GL_STATIC_DRAW);
@@ -51,17 +49,12 @@ StaticMesh::StaticMesh(std::string name, const glm::mat4& modelMatrix, const Sta
 StaticMesh::~StaticMesh() { release(); }
 
 void StaticMesh::release() {
-    if (vao != 0 && glContextAlive()) {
-        glDeleteBuffers(1, &vboPositions);
-        if (vboExtra != 0) {
-            glDeleteBuffers(1, &vboExtra);
-        }
-        glDeleteBuffers(1, &vboNormals);
-        glDeleteBuffers(1, &vboUvs);
-        glDeleteBuffers(1, &ebo);
-        glDeleteVertexArrays(1, &vao);
-    }
-    vao = vboPositions = vboExtra = vboNormals = vboUvs = ebo = 0;
+    vboPositions.release();
+    vboExtra.release();
+    vboNormals.release();
+    vboUvs.release();
+    ebo.release();
+    vao.release();
     material.reset();
 }
 

@@ -6,7 +6,7 @@
 
 #include <glm/glm.hpp>
 
-#include "platform/gl/GL.h"
+#include "framework/GlHandle.h"
 
 class Material;
 class Shader;
@@ -42,12 +42,12 @@ public:
     void release();
 
     std::string name;
-    GLuint vao = 0;
-    GLuint vboPositions = 0;
-    GLuint vboExtra = 0;   // 0 unless the data had an extra stream
-    GLuint vboNormals = 0;
-    GLuint vboUvs = 0;
-    GLuint ebo = 0;
+    GlVertexArray vao;
+    GlBuffer vboPositions;
+    GlBuffer vboExtra;   // empty unless the data had an extra stream
+    GlBuffer vboNormals;
+    GlBuffer vboUvs;
+    GlBuffer ebo;
     int indexCount = 0;
     std::shared_ptr<Material> material;
     glm::mat4 modelMatrix;

@@ -9,7 +9,6 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
-#include "framework/GlLifetime.h"
 #include "framework/Shader.h"
 #include "state/Settings.h"
 #include "platform/gl/GL.h"
@@ -56,32 +55,22 @@ bool packedCoverage(const FT_Bitmap& bitmap, std::vector<unsigned char>& out) {
 
 TextRenderer* TextRenderer::getInstance() {
     static TextRenderer instance;
+    static GlReleaseEntry releaseAtShutdown([] { instance.release(); });
     return &instance;
 }
 
 TextRenderer::TextRenderer() = default;
 
-TextRenderer::~TextRenderer() {
-    // Normally release() ran at shutdown; after glfwTerminate no OpenGL call may be made.
-    if (glContextAlive()) {
-        release();
-    }
-}
+TextRenderer::~TextRenderer() { release(); }
 
 void TextRenderer::release() {
-    for (auto& entry : glyphs) {
-        if (entry.second.textureId != 0) {
-            glDeleteTextures(1, &entry.second.textureId);
-        }
+    for (GlTexture& texture : glyphTextures) {
+        texture.release();
     }
+    glyphTextures.clear();
     glyphs.clear();
-    if (vbo != 0) {
-        glDeleteBuffers(1, &vbo);
-    }
-    if (vao != 0) {
-        glDeleteVertexArrays(1, &vao);
-    }
-    vao = vbo = 0;
+    vbo.release();
+    vao.release();
     shader.reset();
 }
 
@@ -159,8 +148,7 @@ void TextRenderer::rasterise(int code, FT_FaceRec_* face, bool fromFallback) {
     const FT_GlyphSlot slot = face->glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
 
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
+    GlTexture texture = GlTexture::generate();
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, static_cast<GLsizei>(bitmap.width), static_cast<GLsizei>(bitmap.rows), 0,
                  GL_RED, GL_UNSIGNED_BYTE, coverage.empty() ? nullptr : coverage.data());
@@ -170,6 +158,7 @@ void TextRenderer::rasterise(int code, FT_FaceRec_* face, bool fromFallback) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 
     currentGlyph.textureId = texture;
+    glyphTextures.push_back(std::move(texture));
     currentGlyph.size = glm::ivec2(static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows));
     currentGlyph.bearing = glm::ivec2(slot->bitmap_left, slot->bitmap_top);
     currentGlyph.advance = static_cast<unsigned int>(slot->advance.x);

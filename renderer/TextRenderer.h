@@ -5,10 +5,13 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <glm/mat4x4.hpp>
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
+
+#include "framework/GlHandle.h"
 
 class Shader;
 struct GLFWwindow;
@@ -18,7 +21,7 @@ struct FT_FaceRec_;
 
 // One rasterised character.
 struct Glyph {
-    unsigned int textureId = 0;  // GL_RED coverage bitmap, first row = top row of the glyph
+    unsigned int textureId = 0;  // GL_RED coverage bitmap, first row = top row; glyphTextures owns it
     glm::ivec2 size{0, 0};       // bitmap width and rows, pixels
     glm::ivec2 bearing{0, 0};    // pen to the bitmap's left edge (x), baseline up to its top edge (y)
     unsigned int advance = 0;    // pen advance in 1/64 pixel (26.6 fixed point)
@@ -56,10 +59,11 @@ public:
     glm::vec3 whiteColor{1.0f, 1.0f, 1.0f};
     std::string mainFontPath = "../assets/fonts/MedusaGothic.ttf";
     std::string fallbackFontPath = "../assets/fonts/arial.ttf";
-    unsigned int vao = 0;  // glyph quad; made by the HUD pass on its first frame
-    unsigned int vbo = 0;  // 96 bytes: six vertices of (x, y, u, v), rewritten for every character
+    GlVertexArray vao;  // glyph quad; made by the HUD pass on its first frame
+    GlBuffer vbo;       // 96 bytes: six vertices of (x, y, u, v), rewritten for every character
     Glyph currentGlyph;
     std::map<char, Glyph> glyphs;
+    std::vector<GlTexture> glyphTextures;  // every glyph's texture, in the order rasterised
     FT_LibraryRec_* library = nullptr;  // valid only inside load
     FT_FaceRec_* mainFace = nullptr;
     FT_FaceRec_* fallbackFace = nullptr;

@@ -38,11 +38,9 @@ TextureDXT5::TextureDXT5(std::string file) : Texture(file) {
         return;
     }
 
-    if (ownsHandle) {
-        glDeleteTextures(1, &handle);
-    }
-    glGenTextures(1, &handle);
-    ownsHandle = true;
+    // The compressed texture (if any) goes before the new name is made.
+    handle.release();
+    handle = GlTexture::generate();
     glBindTexture(GL_TEXTURE_2D, handle);
     // 4-byte pixels: every row is aligned whatever the unpack alignment is.
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);

@@ -257,7 +257,7 @@ int runOneSize(int width, int height, int frames) {
 
     // Shutdown in the game's order; the transcript of it is dropped.
     std::cout.rdbuf(transcript.rdbuf());
-    shutdownGame(context, programs, particles, level);
+    shutdownGame(programs, particles, level);
     std::cout.rdbuf(console);
     return 0;
 }

@@ -366,7 +366,7 @@ int runGroup(const std::string& directory, const std::string& group) {
         runGroup(script);
     }
     script.releaseGl();
-    shutdownGame(*game.context, game.programs, game.particles, game.level);
+    shutdownGame(game.programs, game.particles, game.level);
     std::cout.rdbuf(console);
 
     std::istringstream lines(transcript.str());

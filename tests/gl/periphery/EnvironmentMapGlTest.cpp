@@ -198,8 +198,8 @@ TEST_F(EnvironmentMapGl, CubeAppearsWithEdgeOne) {
 // ray takes after bouncing off the cube. A mirrored, rotated or swapped capture face breaks
 // the sign pattern on some side of the cube.
 TEST_F(EnvironmentMapGl, MirrorCubeReflectsTheCapturedWorldTheRightWayRound) {
-    const unsigned int sky = skybox->cubemapTexture;
-    skybox->cubemapTexture = periph::createSignCubeMap(128);
+    GlTexture sky = std::move(skybox->cubemapTexture);
+    skybox->cubemapTexture = GlTexture(periph::createSignCubeMap(128));
     blendFactor = 1.0f;
     currentWidth = 256;
     currentHeight = 256;
@@ -265,15 +265,14 @@ TEST_F(EnvironmentMapGl, MirrorCubeReflectsTheCapturedWorldTheRightWayRound) {
                             << ")";
     }
     glDisable(GL_DEPTH_TEST);
-    glDeleteTextures(1, &skybox->cubemapTexture);
-    skybox->cubemapTexture = sky;
+    skybox->cubemapTexture = std::move(sky);  // deletes the sign cube map
 }
 
 // The same world, read with the plain cube-map rule: the sky seen from the origin through a
 // face's middle is the colour of the direction that face's capture looked along.
 TEST_F(EnvironmentMapGl, EachFaceHoldsTheViewAlongItsCaptureDirection) {
-    const unsigned int sky = skybox->cubemapTexture;
-    skybox->cubemapTexture = periph::createSignCubeMap(128);
+    GlTexture sky = std::move(skybox->cubemapTexture);
+    skybox->cubemapTexture = GlTexture(periph::createSignCubeMap(128));
     renderEnvironmentMap(*environment, textureShader, gammaVector);
     // Faces 0 to 3 look along their own axis, face 4 (+Z) along -Z and face 5 (-Z) along +Z.
     const glm::ivec3 colour[6] = {{255, 0, 0}, {0, 0, 0}, {0, 255, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 255}};
@@ -290,6 +289,5 @@ TEST_F(EnvironmentMapGl, EachFaceHoldsTheViewAlongItsCaptureDirection) {
             }
         }
     }
-    glDeleteTextures(1, &skybox->cubemapTexture);
-    skybox->cubemapTexture = sky;
+    skybox->cubemapTexture = std::move(sky);  // deletes the sign cube map
 }

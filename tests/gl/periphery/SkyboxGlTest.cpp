@@ -116,15 +116,14 @@ TEST_F(SkyboxGl, SixMissingFacesPrintSixMessagesInFaceOrderAndTheSkyStillDraws) 
     }
 
     // The incomplete cube map draws as black, without an error.
-    const unsigned int sky = skybox->cubemapTexture;
-    skybox->cubemapTexture = texture;
+    GlTexture sky = std::move(skybox->cubemapTexture);
+    skybox->cubemapTexture = GlTexture(texture);
     Target target(32, 32);
     target.clear(0.2f, 0.4f, 0.6f);
     aimCamera(glm::vec3(0.0f), glm::vec3(0, 0, 1));
     renderSkybox(*skybox, 0.5f);
     EXPECT_EQ(target.read().rgb(16, 16), glm::ivec3(0, 0, 0));
-    skybox->cubemapTexture = sky;
-    glDeleteTextures(1, &texture);
+    skybox->cubemapTexture = std::move(sky);  // deletes the incomplete cube map
 }
 
 TEST_F(SkyboxGl, OnlyTheMissingFacesAreReportedAndOddRowsLoad) {
@@ -211,8 +210,8 @@ TEST_F(SkyboxGl, OnlyTheRotationOfTheViewReachesTheProgram) {
 // Every pixel of the sky shows the direction through it: the program looks the cube map up
 // with the cube's position, whatever the eye's position.
 TEST_F(SkyboxGl, SamplesTheCubeMapAlongTheViewDirection) {
-    const unsigned int sky = skybox->cubemapTexture;
-    skybox->cubemapTexture = periph::createSignCubeMap(64);
+    GlTexture sky = std::move(skybox->cubemapTexture);
+    skybox->cubemapTexture = GlTexture(periph::createSignCubeMap(64));
     Camera& camera = *Camera::getInstance();
     Target target(96, 96);
     const glm::vec3 eyes[2] = {{0, 0, 0}, {40, -7, 90}};
@@ -242,8 +241,7 @@ TEST_F(SkyboxGl, SamplesTheCubeMapAlongTheViewDirection) {
                                 << ", " << forward.z << ")";
         }
     }
-    glDeleteTextures(1, &skybox->cubemapTexture);
-    skybox->cubemapTexture = sky;
+    skybox->cubemapTexture = std::move(sky);  // deletes the sign cube map
 }
 
 TEST_F(SkyboxGl, TheRealSkyDrawsAndTurnsWarmerFarFromTheStart) {

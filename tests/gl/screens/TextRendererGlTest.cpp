@@ -116,8 +116,8 @@ protected:
     // What the HUD pass does on its first frame.
     void loadWithQuad() {
         text->load(program, context->window());
-        glGenVertexArrays(1, &text->vao);
-        glGenBuffers(1, &text->vbo);
+        text->vao = GlVertexArray::generate();
+        text->vbo = GlBuffer::generate();
         glBindVertexArray(text->vao);
         glBindBuffer(GL_ARRAY_BUFFER, text->vbo);
         glBufferData(GL_ARRAY_BUFFER, 96, nullptr, GL_DYNAMIC_DRAW);
