@@ -20,7 +20,8 @@
 // The scene's one directional light, made before main runs: colour defaultLightColor, direction
 // along -z and a little down. The frame update rewrites its colour on every frame from
 // blendFactor; the textured-mesh program reads "dirL.color" / "dirL.direction", the model
-// programs its colour as "lightColor".
+// programs its colour as "lightColor". Its start value, initialLight (RendererState.cpp), is
+// constant: the reset copies it back.
 extern DirectionalLight dirL;
 
 // ---- the level's renderables: own OpenGL objects, so they are declared beside the functions
