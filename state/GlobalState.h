@@ -43,7 +43,7 @@ extern int windowWidth;                    // pixels; the window-size choice may
 extern int windowHeight;                   // pixels
 extern float refreshRate;                  // Hz; start-up's frame-rate choice replaces it
 extern bool fullscreen;                    // toggled by Enter; start-up opens the window with it
-extern std::string windowTitle;
+extern std::string windowTitle;           // the window's title bar
 extern float brightness;                   // kept within [0.01, 10]; F3/F4 step it
 extern glm::vec3 gammaVector;              // "gamma": brightness / 2.2 in each component (the C
                                            // library already declares a function named gamma)
@@ -57,11 +57,11 @@ extern bool presentationMode;              // U may hide the timer
 
 // ---- the window as it really is (start-up's choice, then the full-screen toggle) ---------
 extern int currentWidth;                   // framebuffer pixels; the pause snapshot takes this size
-extern int currentHeight;
+extern int currentHeight;                  // framebuffer pixels
 extern bool is16by9;                       // 1280 x 720 at start-up, by ratio after a toggle; picks
                                            // the 16:9 GUI images when they are made
 extern int windowPosX;                     // where leaving full screen puts the window back
-extern int windowPosY;
+extern int windowPosY;                     // (screen coordinates, taken when entering it)
 
 // ---- screens and the run ------------------------------------------------------------------
 extern bool introActive;          // the intro or loading screen runs (true at start); set by
@@ -105,17 +105,18 @@ extern bool landingSoundPending;  // Player::update saw a landing
 extern bool jumpSoundPending;     // Player::update took off
 extern bool walking;              // the thief moved on the ground this step: footsteps
 extern bool outroSoundPending;    // the escape narration
-extern bool narBagPending;        // the narration of artifact 0, 1 and 2 after its pickup
-extern bool narChestPending;
-extern bool narMapPending;
+extern bool narBagPending;        // the narration after the pickup of artifact 0
+extern bool narChestPending;      // ... of artifact 1
+extern bool narMapPending;        // ... of artifact 2
 extern bool titleSoundPending;    // the title screen's narration
 extern bool ambiencePending;      // the loading screen starts the ambience loops
 extern bool introSoundRequested;  // the intro screen has raised its sound; never cleared
 extern bool clockTicking;         // the last 11 seconds of a run: the clock ticks
 
 // ---- animation and rendering --------------------------------------------------------------
-extern bool turnLeft;             // set by the mouse turn, cleared by the animation choice
-extern bool turnRight;
+extern bool turnLeft;             // the mouse turned the thief left this step; set by
+                                  // Player::turnByMouse, cleared by the animation choice
+extern bool turnRight;            // the same, to the right
 extern bool renderingCubemap;     // the environment capture is drawing its six faces: the
                                   // player pass must not advance the animation
 extern bool flareVisible;         // the sun projects inside the view volume
@@ -136,7 +137,7 @@ extern float introLoopFactor;     // loop volume factor while the intro closes (
 
 // ---- the artifacts (level coordinates; the world position is (x, y, -z)) ------------------
 constexpr int artifactCount = 3;
-extern const std::array<glm::vec3, artifactCount> artifactPositions;
+extern const std::array<glm::vec3, artifactCount> artifactPositions;  // where each one stands
 extern const std::array<const char*, artifactCount> artifactNames;  // two blanks between words
 extern std::array<bool, artifactCount> artifactPresent;  // not taken yet (all true at start)
 extern const glm::vec3 compassPosition;   // the escape marker, render space
@@ -144,21 +145,20 @@ extern std::string statusMessage;         // name of the artifact taken last
 
 // ---- data start-up fills once (not reset) -------------------------------------------------
 // (1,1), (1,0), (0,0), (0,1) six times: each face of a level box shows its texture once.
-// Filled by start-up before the level is built.
-extern std::vector<glm::vec2> boxTexCoords;
+extern std::vector<glm::vec2> boxTexCoords;  // filled by start-up before the level is built
 
 // ---- the physics world (PhysicsWorld.h): null until initPhysX, null again after
 // shutdownPhysX; not reset ------------------------------------------------------------------
 extern phys::Foundation* physxFoundation;      // made before main runs
 extern phys::Pvd* physxPvd;                    // the visual debugger, when one listens
 extern phys::PvdTransport* physxTransport;     // its socket
-extern const bool trackAllocations;
-extern phys::Physics* physxPhysics;
+extern const bool trackAllocations;            // the physics object tracks its allocations
+extern phys::Physics* physxPhysics;            // makes the scene, the actors and the materials
 extern phys::CpuDispatcher* physxDispatcher;   // two worker threads
 extern phys::Scene* physxScene;                // the one scene: level boxes, the sun, the thief
 extern phys::ControllerManager* controllerManager;  // makes the thief's character controller
-// (0.5, 0.5, 0.6), (10, 10, 0.1), (0.5, 0.5, 0.6); the static-actor builder reuses slot 0.
-extern phys::Material* physxMaterials[3];
+extern phys::Material* physxMaterials[3];      // (0.5, 0.5, 0.6), (10, 10, 0.1), (0.5, 0.5, 0.6);
+                                               // the static-actor builder reuses slot 0
 
 // ---- singletons: function-local statics, made by the first getInstance call --------------
 //   GameState::getInstance()    the run's clock and counters; first made by loadSettings,
