@@ -3,8 +3,9 @@
 // really is, the flags and fade values through which the parts of the game talk to each other,
 // the artifacts, the data start-up fills, the physics world and the layer's singletons.
 // All are plain globals of the main thread. "set" = made true, "cleared" = made false.
-// Initial values are in GlobalState.cpp's list, the settings' defaults below; resetStateForTests()
-// puts every global of the first nine sections and the singletons' fields back to them.
+// Initial values are in GlobalState.cpp's list and the settings' defaults below;
+// resetStateForTests() puts back every global above "data start-up fills" and the fields of
+// the GameState, the Camera and the Player.
 // The singletons' class headers are included here; they must not include this file.
 #include <array>
 #include <string>
@@ -43,7 +44,7 @@ extern int windowWidth;                    // pixels; the window-size choice may
 extern int windowHeight;                   // pixels
 extern float refreshRate;                  // Hz; start-up's frame-rate choice replaces it
 extern bool fullscreen;                    // toggled by Enter; start-up opens the window with it
-extern std::string windowTitle;           // the window's title bar
+extern std::string windowTitle;            // the window's title bar
 extern float brightness;                   // kept within [0.01, 10]; F3/F4 step it
 extern glm::vec3 gammaVector;              // "gamma": brightness / 2.2 in each component (the C
                                            // library already declares a function named gamma)
