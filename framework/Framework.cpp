@@ -2,6 +2,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include "framework/FrameworkState.h"
 #include "framework/GlLifetime.h"
 #include "framework/TeapotData.h"
 #include "platform/gl/GlewLoader.h"

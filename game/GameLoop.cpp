@@ -25,6 +25,7 @@
 #include "renderer/EnvironmentMap.h"
 #include "game/FramePass.h"
 #include "renderer/DirectionalLight.h"
+#include "renderer/RendererState.h"
 #include "renderer/LensFlare.h"
 #include "renderer/LevelMeshes.h"
 #include "renderer/ModelPasses.h"

@@ -10,6 +10,7 @@
 #include "game/Callbacks.h"
 #include "game/Console.h"
 #include "game/GameContext.h"
+#include "game/GameGlobals.h"
 #include "game/GameLoop.h"
 #include "state/GameState.h"
 #include "state/GlobalState.h"

@@ -11,7 +11,7 @@ struct DirectionalLight {
 
 // Warm orange: the light far from the start. Near the world origin it blends to a cool blue.
 extern const glm::vec3 defaultLightColor;
-extern DirectionalLight dirL;
+// The light itself, dirL, is in the renderer's table, renderer/RendererState.h.
 
 // Makes the program current and loads the camera's view-projection, the light and the gamma.
 void setLightUniforms(Shader& shader, glm::vec3 gammaValue);

@@ -14,6 +14,7 @@
 #include "state/Player.h"
 #include "state/Settings.h"
 #include "renderer/DirectionalLight.h"
+#include "renderer/RendererState.h"
 #include "renderer/LensFlare.h"
 #include "renderer/PlayerModel.h"
 

@@ -1,61 +1,96 @@
 #include "state/GlobalState.h"
 
-bool introActive = true;
-bool introDone = false;
-bool loadingScreen = false;
-bool introEnding = false;
-bool gameOver = false;
-bool lostByTime = false;
-bool lostByFall = false;
-bool escaped = false;
-bool allArtifactsCollected = false;
+namespace {
+using ArtifactFlags = std::array<bool, artifactCount>;
+}  // namespace
 
-bool paused = false;
-bool pauseRequested = false;
-bool clockPaused = false;
-bool pauseSnapshotTaken = false;
-bool restartRequested = false;
-bool fadeIn = false;
-bool fadeOut = false;
+// Every global of the table that resetStateForTests() puts back, once, with its initial value:
+// the definitions below and the reset are both made from this list, so a reset cannot put back
+// anything but what the program starts with. A new global of the table goes into this list.
+#define STATE_GLOBALS(X)                                                             \
+    /* settings */                                                                   \
+    X(int, windowWidth, settingDefaults::windowWidth)                                \
+    X(int, windowHeight, settingDefaults::windowHeight)                              \
+    X(float, refreshRate, static_cast<float>(settingDefaults::refreshRate))          \
+    X(bool, fullscreen, settingDefaults::fullscreen)                                 \
+    X(std::string, windowTitle, settingDefaults::windowTitle)                        \
+    X(float, brightness, static_cast<float>(settingDefaults::brightness))            \
+    X(glm::vec3, gammaVector, glm::vec3(1.0f / displayGamma))                        \
+    X(bool, monitorAspectRatioDetection, settingDefaults::monitorAspectRatioDetection) \
+    X(bool, vsync, settingDefaults::vsync)                                           \
+    X(bool, showFPS, settingDefaults::showFPS)                                       \
+    X(bool, performanceMode, settingDefaults::performanceMode)                       \
+    X(bool, presentationMode, settingDefaults::presentationMode)                     \
+    /* the window as it really is */                                                 \
+    X(int, currentWidth, settingDefaults::windowWidth)                               \
+    X(int, currentHeight, settingDefaults::windowHeight)                             \
+    X(bool, is16by9, false)                                                          \
+    X(int, windowPosX, 0)                                                            \
+    X(int, windowPosY, 0)                                                            \
+    /* screens and the run */                                                        \
+    X(bool, introActive, true)                                                       \
+    X(bool, introDone, false)                                                        \
+    X(bool, loadingScreen, false)                                                    \
+    X(bool, introEnding, false)                                                      \
+    X(bool, gameOver, false)                                                         \
+    X(bool, lostByTime, false)                                                       \
+    X(bool, lostByFall, false)                                                       \
+    X(bool, escaped, false)                                                          \
+    X(bool, allArtifactsCollected, false)                                            \
+    /* pause and restart */                                                          \
+    X(bool, paused, false)                                                           \
+    X(bool, pauseRequested, false)                                                   \
+    X(bool, clockPaused, false)                                                      \
+    X(bool, pauseSnapshotTaken, false)                                               \
+    X(bool, restartRequested, false)                                                 \
+    X(bool, fadeIn, false)                                                           \
+    X(bool, fadeOut, false)                                                          \
+    /* frame bookkeeping */                                                          \
+    X(bool, updateTick, false)                                                       \
+    X(bool, physicsTicked, false)                                                    \
+    X(bool, lowRefreshMonitor, false)                                                \
+    /* display switches */                                                           \
+    X(bool, muted, false)                                                            \
+    X(bool, hideTimer, false)                                                        \
+    X(bool, wireframe, false)                                                        \
+    X(bool, faceCulling, false)                                                      \
+    /* sound events */                                                               \
+    X(bool, abyssSoundPending, false)                                                \
+    X(bool, landingArmed, false)                                                     \
+    X(bool, landingSoundPending, false)                                              \
+    X(bool, jumpSoundPending, false)                                                 \
+    X(bool, walking, false)                                                          \
+    X(bool, outroSoundPending, false)                                                \
+    X(bool, narBagPending, false)                                                    \
+    X(bool, narChestPending, false)                                                  \
+    X(bool, narMapPending, false)                                                    \
+    X(bool, titleSoundPending, false)                                                \
+    X(bool, ambiencePending, false)                                                  \
+    X(bool, introSoundRequested, false)                                              \
+    X(bool, clockTicking, false)                                                     \
+    /* animation and rendering */                                                    \
+    X(bool, turnLeft, false)                                                         \
+    X(bool, turnRight, false)                                                        \
+    X(bool, renderingCubemap, false)                                                 \
+    X(bool, flareVisible, false)                                                     \
+    X(glm::vec2, sunScreenPos, glm::vec2(0.0f))                                      \
+    X(unsigned int, envCubemapTexture, 0)                                            \
+    /* fades */                                                                      \
+    X(float, textFadeAlpha, 0.0f)                                                    \
+    X(float, statusMessageTimer, 0.0f)                                               \
+    X(float, fallFade, 0.0f)                                                         \
+    X(float, fallOverlayFade, 0.0f)                                                  \
+    X(float, escapeFade, 0.0f)                                                       \
+    X(float, timeoutFade, 0.0f)                                                      \
+    X(float, blendFactor, 1.0f)                                                      \
+    X(float, introLoopFactor, 0.5f)                                                  \
+    /* the artifacts */                                                              \
+    X(ArtifactFlags, artifactPresent, (ArtifactFlags{true, true, true}))             \
+    X(std::string, statusMessage, std::string())
 
-bool updateTick = false;
-bool physicsTicked = false;
-bool lowRefreshMonitor = false;
-
-bool muted = false;
-bool hideTimer = false;
-bool wireframe = false;
-bool faceCulling = false;
-
-bool abyssSoundPending = false;
-bool landingArmed = false;
-bool landingSoundPending = false;
-bool jumpSoundPending = false;
-bool walking = false;
-bool outroSoundPending = false;
-bool narBagPending = false;
-bool narChestPending = false;
-bool narMapPending = false;
-bool titleSoundPending = false;
-bool ambiencePending = false;
-bool introSoundRequested = false;
-bool clockTicking = false;
-
-bool turnLeft = false;
-bool turnRight = false;
-bool renderingCubemap = false;
-bool flareVisible = false;
-glm::vec2 sunScreenPos(0.0f);
-unsigned int envCubemapTexture = 0;
-
-float textFadeAlpha = 0.0f;
-float statusMessageTimer = 0.0f;
-float fallFade = 0.0f;
-float fallOverlayFade = 0.0f;
-float escapeFade = 0.0f;
-float timeoutFade = 0.0f;
-float blendFactor = 1.0f;
-float introLoopFactor = 0.5f;
+#define DEFINE_STATE_GLOBAL(type, name, initial) type name = initial;
+STATE_GLOBALS(DEFINE_STATE_GLOBAL)
+#undef DEFINE_STATE_GLOBAL
 
 const std::array<glm::vec3, artifactCount> artifactPositions = {
     glm::vec3(-18.0f, -1.5f, 54.0f),
@@ -67,27 +102,21 @@ const std::array<const char*, artifactCount> artifactNames = {
     "Eldritch  Legacy",
     "Bone  Atlas",
 };
-std::array<bool, artifactCount> artifactPresent = {true, true, true};
 const glm::vec3 compassPosition(0.0f, 1.0f, 105.0f);
-std::string statusMessage;
 
-void resetGlobalState() {
-    introActive = true;
-    introDone = loadingScreen = introEnding = gameOver = false;
-    lostByTime = lostByFall = escaped = allArtifactsCollected = false;
-    paused = pauseRequested = clockPaused = pauseSnapshotTaken = restartRequested = false;
-    fadeIn = fadeOut = false;
-    updateTick = physicsTicked = lowRefreshMonitor = false;
-    muted = hideTimer = wireframe = faceCulling = false;
-    abyssSoundPending = landingArmed = landingSoundPending = jumpSoundPending = walking = false;
-    outroSoundPending = narBagPending = narChestPending = narMapPending = false;
-    titleSoundPending = ambiencePending = introSoundRequested = clockTicking = false;
-    turnLeft = turnRight = renderingCubemap = flareVisible = false;
-    sunScreenPos = glm::vec2(0.0f);
-    envCubemapTexture = 0;
-    textFadeAlpha = statusMessageTimer = fallFade = fallOverlayFade = escapeFade = timeoutFade = 0.0f;
-    blendFactor = 1.0f;
-    introLoopFactor = 0.5f;
-    artifactPresent = {true, true, true};
-    statusMessage.clear();
+void resetStateForTests() { resetStateForTests(settingDefaults::windowWidth, settingDefaults::windowHeight); }
+
+void resetStateForTests(int width, int height) {
+#define RESET_STATE_GLOBAL(type, name, initial) name = initial;
+    STATE_GLOBALS(RESET_STATE_GLOBAL)
+#undef RESET_STATE_GLOBAL
+    windowWidth = currentWidth = width;
+    windowHeight = currentHeight = height;
+
+    *GameState::getInstance() = GameState();
+    // After the window: the camera takes its aspect from it when it is made.
+    Camera::resetForTests();
+    if (controllerManager != nullptr) {
+        Player::resetForTests();
+    }
 }

@@ -8,6 +8,8 @@
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
+#include "state/GlobalState.h"  // boxTexCoords
+
 // One row of the level: feeds both the static physics actors and the renderable scene objects.
 struct LevelObjectDesc {
     std::string name;
@@ -35,9 +37,6 @@ struct HitboxDesc {
 
 // Friction and restitution of every platform and of the cube's box.
 extern const glm::vec3 levelPhysicsMaterial;
-// (1,1), (1,0), (0,0), (0,1) six times: each face shows its texture once. Filled by main
-// before the level is built.
-extern std::vector<glm::vec2> boxTexCoords;
 
 class Level {
 public:

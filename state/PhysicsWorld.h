@@ -2,18 +2,9 @@
 // The physics world: foundation (made before main), visual-debugger connection, physics object,
 // CPU dispatcher, the one scene, the character-controller manager and three materials.
 // Every pointer is null until created and null again after its release.
-#include "platform/physics/Physics.h"
-
-extern phys::Foundation* physxFoundation;
-extern phys::Pvd* physxPvd;
-extern phys::PvdTransport* physxTransport;
-extern const bool trackAllocations;
-extern phys::Physics* physxPhysics;
-extern phys::CpuDispatcher* physxDispatcher;
-extern phys::Scene* physxScene;
-extern phys::ControllerManager* controllerManager;
-// (0.5, 0.5, 0.6), (10, 10, 0.1), (0.5, 0.5, 0.6); the static-actor builder reuses slot 0.
-extern phys::Material* physxMaterials[3];
+// The world's pointers (physxFoundation, physxScene, controllerManager, ...) are declared in the
+// state layer's table, state/GlobalState.h.
+#include "state/GlobalState.h"
 
 // Builds the world during start-up. Prints an "ERROR: " line and returns false when the
 // foundation, the physics object, the scene or the controller manager cannot be made; the

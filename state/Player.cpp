@@ -22,6 +22,10 @@ constexpr float controllerHalfSideExtent = 0.9f;
 constexpr float controllerHalfForwardExtent = 0.45f;
 constexpr float controllerContactOffset = 0.01f;
 
+// The one Player has been made. Making it puts a controller into the physics world, so the test
+// reset puts back only a Player that exists.
+bool playerMade = false;
+
 }  // namespace
 
 glm::vec3 facingForYaw(float yawDegrees) {
@@ -31,6 +35,7 @@ glm::vec3 facingForYaw(float yawDegrees) {
 
 Player* Player::getInstance() {
     static Player instance;
+    playerMade = true;
     return &instance;
 }
 
@@ -61,6 +66,9 @@ void Player::createController() {
 }
 
 void Player::resetForTests() {
+    if (!playerMade) {
+        return;
+    }
     Player* player = getInstance();
     if (player->controller) {
         player->controller->release();

@@ -55,7 +55,8 @@ public:
     float turnByMouse(float dx, float dt);
 
     // Puts the one Player back to a freshly constructed one: releases its controller and makes
-    // a new one (tests; the physics world the player was made on must still exist).
+    // a new one (tests; the physics world the player was made on must still exist). Does nothing
+    // before the Player has been made: the first getInstance makes a fresh one anyway.
     static void resetForTests();
 
 private:

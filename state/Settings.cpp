@@ -11,15 +11,8 @@
 
 namespace {
 
-constexpr int defaultWindowWidth = 1280;
-constexpr int defaultWindowHeight = 768;
-constexpr int defaultRefreshRate = 60;          // Hz
-constexpr const char* defaultWindowTitle = "QUARVELLINE";
-constexpr double defaultBrightness = 1.0;
-constexpr int defaultTimeLimit = 90;            // seconds
 constexpr float minBrightness = 0.01f;
 constexpr float maxBrightness = 10.0f;
-constexpr float displayGamma = 2.2f;
 constexpr const char* settingsFile = "../assets/settings.ini";
 
 // The largest window side the game accepts, in pixels. The pause snapshot is a texture of the
@@ -99,25 +92,6 @@ double readReal(const INIReader& reader, const char* section, const char* name, 
 
 }  // namespace
 
-int windowWidth = defaultWindowWidth;
-int windowHeight = defaultWindowHeight;
-float refreshRate = static_cast<float>(defaultRefreshRate);
-bool fullscreen = false;
-std::string windowTitle = defaultWindowTitle;
-float brightness = static_cast<float>(defaultBrightness);
-glm::vec3 gammaVector(1.0f / displayGamma);
-bool monitorAspectRatioDetection = false;
-bool vsync = true;
-bool showFPS = false;
-bool performanceMode = false;
-bool presentationMode = false;
-
-int currentWidth = defaultWindowWidth;
-int currentHeight = defaultWindowHeight;
-bool is16by9 = false;
-int windowPosX = 0;
-int windowPosY = 0;
-
 void loadSettings() {
     // The game clock must exist before the reader runs: it keeps the time limit.
     GameState::getInstance();
@@ -130,19 +104,19 @@ void applySettings(const INIReader& reader) {
 
     // A window side the platform cannot give would abort inside GLFW (not positive) or
     // overflow the driver's texture and viewport limits (too large).
-    windowWidth = readInteger(reader, "window", "width", defaultWindowWidth, 1, maxWindowSide);
-    windowHeight = readInteger(reader, "window", "height", defaultWindowHeight, 1, maxWindowSide);
-    refreshRate = static_cast<float>(readInteger(reader, "window", "refreshRate", defaultRefreshRate));
-    fullscreen = reader.GetBoolean("window", "fullscreen", false);
-    windowTitle = reader.Get("window", "title", defaultWindowTitle);
-    brightness = static_cast<float>(readReal(reader, "window", "brightness", defaultBrightness));
-    monitorAspectRatioDetection = reader.GetBoolean("window", "monitorAspectRatioDetection", false);
-    vsync = reader.GetBoolean("window", "vsync", true);
-    showFPS = reader.GetBoolean("window", "showFPS", false);
-    state->timeLimit = static_cast<double>(readInteger(reader, "game", "timeLimit", defaultTimeLimit));
-    performanceMode = reader.GetBoolean("game", "performanceMode", false);
-    presentationMode = reader.GetBoolean("debug", "presentationMode", false);
-    introDone = reader.GetBoolean("debug", "skipIntro", false);
+    windowWidth = readInteger(reader, "window", "width", settingDefaults::windowWidth, 1, maxWindowSide);
+    windowHeight = readInteger(reader, "window", "height", settingDefaults::windowHeight, 1, maxWindowSide);
+    refreshRate = static_cast<float>(readInteger(reader, "window", "refreshRate", settingDefaults::refreshRate));
+    fullscreen = reader.GetBoolean("window", "fullscreen", settingDefaults::fullscreen);
+    windowTitle = reader.Get("window", "title", settingDefaults::windowTitle);
+    brightness = static_cast<float>(readReal(reader, "window", "brightness", settingDefaults::brightness));
+    monitorAspectRatioDetection = reader.GetBoolean("window", "monitorAspectRatioDetection", settingDefaults::monitorAspectRatioDetection);
+    vsync = reader.GetBoolean("window", "vsync", settingDefaults::vsync);
+    showFPS = reader.GetBoolean("window", "showFPS", settingDefaults::showFPS);
+    state->timeLimit = static_cast<double>(readInteger(reader, "game", "timeLimit", settingDefaults::timeLimit));
+    performanceMode = reader.GetBoolean("game", "performanceMode", settingDefaults::performanceMode);
+    presentationMode = reader.GetBoolean("debug", "presentationMode", settingDefaults::presentationMode);
+    introDone = reader.GetBoolean("debug", "skipIntro", settingDefaults::skipIntro);
     if (introDone) {
         loadingScreen = true;
     }
@@ -153,7 +127,7 @@ void applyBrightness() {
     // strtod reads "nan" as a number, and no clamp catches it: it is no brightness, so it
     // falls back to the default.
     if (std::isnan(brightness)) {
-        brightness = static_cast<float>(defaultBrightness);
+        brightness = static_cast<float>(settingDefaults::brightness);
     }
     if (brightness < minBrightness) {
         brightness = minBrightness;
@@ -162,24 +136,4 @@ void applyBrightness() {
         brightness = maxBrightness;
     }
     gammaVector = glm::vec3(brightness / displayGamma);
-}
-
-void resetSettingsToDefaults() {
-    windowWidth = defaultWindowWidth;
-    windowHeight = defaultWindowHeight;
-    refreshRate = static_cast<float>(defaultRefreshRate);
-    fullscreen = false;
-    windowTitle = defaultWindowTitle;
-    brightness = static_cast<float>(defaultBrightness);
-    gammaVector = glm::vec3(1.0f / displayGamma);
-    monitorAspectRatioDetection = false;
-    vsync = true;
-    showFPS = false;
-    performanceMode = false;
-    presentationMode = false;
-    currentWidth = defaultWindowWidth;
-    currentHeight = defaultWindowHeight;
-    is16by9 = false;
-    windowPosX = 0;
-    windowPosY = 0;
 }

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "platform/PlatformState.h"
 #include "platform/system/MonotonicTicks.h"
 
 namespace {

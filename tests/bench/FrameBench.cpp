@@ -55,6 +55,7 @@
 #include "renderer/EnvironmentMap.h"
 #include "game/FramePass.h"
 #include "renderer/DirectionalLight.h"
+#include "renderer/RendererState.h"
 #include "renderer/GuiImage.h"
 #include "renderer/LensFlare.h"
 #include "renderer/LevelMeshes.h"

@@ -20,6 +20,7 @@
 #include "state/Player.h"
 #include "state/Settings.h"
 #include "renderer/DirectionalLight.h"
+#include "renderer/RendererState.h"
 #include "renderer/ModelPasses.h"
 #include "game/PlayerAnimation.h"
 #include "renderer/PlayerModel.h"
@@ -100,10 +101,8 @@ class ModelPassesGl : public testgl::GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        resetGlobalState();
-        brightness = 1.0f;
+        resetRendererStateForTests();
         dirL.color = glm::vec3(1.0f);
-        GameState::getInstance()->delta = 0.0;
         GameState::getInstance()->particleDt = 1.0 / 60.0;
 
         glGenFramebuffers(1, &fbo);
@@ -139,7 +138,7 @@ protected:
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glDeleteRenderbuffers(2, renderbuffers);
         glDeleteFramebuffers(1, &fbo);
-        resetGlobalState();
+        resetRendererStateForTests();
         Player::getInstance()->moveForward = false;
         GlTest::TearDown();
     }

@@ -23,6 +23,7 @@
 #include "renderer/EnvironmentMap.h"
 #include "renderer/ParticleSystem.h"
 #include "renderer/PlayerModel.h"
+#include "renderer/RendererState.h"
 
 namespace gamescene {
 
@@ -60,12 +61,8 @@ void GameSceneTest::SetUpTestSuite() {
     setClockSecondsSource([] { return now; });
     setClockCalendarSource([] { return static_cast<std::time_t>(1700000000 + static_cast<long>(std::floor(now))); });
     setClockTickSource([] { return static_cast<std::uint32_t>(now * 1000.0); });
-    resetSettingsToDefaults();
-    windowWidth = currentWidth = width;
-    windowHeight = currentHeight = height;
+    resetRendererStateForTests(width, height);
     is16by9 = true;
-    applyBrightness();
-    GameState::getInstance();
 
     scene->gl = std::make_unique<testgl::GlContext>(width, height);
     ASSERT_TRUE(scene->gl->ok()) << scene->gl->error();
@@ -90,13 +87,11 @@ void GameSceneTest::SetUpTestSuite() {
 
 void GameSceneTest::SetUp() {
     ASSERT_TRUE(sceneReady) << "the game's scene could not be assembled";
-    resetGlobalState();
+    resetRendererStateForTests(width, height);
+    is16by9 = true;
     introActive = false;
-    *GameState::getInstance() = GameState();
     GameState& state = *GameState::getInstance();
     state.lastTime = state.lastStepTime = state.lastFrame = now;
-    Player::resetForTests();
-    Camera::resetForTests();
     PlayerModel::getInstance()->resetToIdle();
     glfwSetWindowShouldClose(window(), GLFW_FALSE);
 

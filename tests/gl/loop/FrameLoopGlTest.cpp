@@ -31,6 +31,7 @@
 #include "game/Startup.h"
 #include "platform/system/Clock.h"
 #include "renderer/ParticleSystem.h"
+#include "renderer/RendererState.h"
 #include "support/GlContext.h"
 #include "unit/sound/RecordingEngine.h"
 
@@ -76,14 +77,9 @@ struct Scene {
 Scene& scene() {
     static Scene* built = [] {
         auto* s = new Scene;
-        resetSettingsToDefaults();
-        resetGlobalState();
-        GameState::getInstance();
-        windowWidth = currentWidth = kWidth;
-        windowHeight = currentHeight = kHeight;
+        resetRendererStateForTests(kWidth, kHeight);
         introDone = true;
         loadingScreen = true;
-        applyBrightness();
         SoundManager::injectEngine(s->sound);
 
         s->gl = std::make_unique<testgl::GlContext>(kWidth, kHeight);
@@ -125,14 +121,11 @@ protected:
         setSwapBuffersHook(countSwap);
 
         // The running game: intro over, nothing pending, the player on the start platform.
-        resetGlobalState();
+        resetRendererStateForTests(kWidth, kHeight);
         introDone = true;
         introActive = false;
-        Player::resetForTests();
-        Camera::resetForTests();
         Camera::setCursorSource(restingCursor);
         state = context->gameState;
-        *state = GameState();
         state->startTimer();
         state->warmupActive = false;
         state->frameInterval = kFrame80;

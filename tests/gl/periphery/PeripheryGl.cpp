@@ -15,6 +15,7 @@
 #include "renderer/EnvironmentMap.h"
 #include "renderer/LensFlare.h"
 #include "renderer/Skybox.h"
+#include "renderer/RendererState.h"
 
 namespace periph {
 
@@ -67,10 +68,8 @@ void PeripheryGlTest::SetUp() {
     testgl::GlContext& context = sharedContext();
     ASSERT_TRUE(context.ok()) << context.error();
     context.clearErrors();
-    resetSettingsToDefaults();
-    resetGlobalState();
+    resetRendererStateForTests();
     introActive = false;
-    Camera::resetForTests();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_DEPTH_TEST);
@@ -89,9 +88,7 @@ void PeripheryGlTest::TearDown() {
         glUseProgram(0);
         glBindVertexArray(0);
     }
-    resetSettingsToDefaults();
-    resetGlobalState();
-    Camera::resetForTests();
+    resetRendererStateForTests();
 }
 
 std::vector<std::string> PeripheryGlTest::takeErrors() {

@@ -67,7 +67,7 @@ protected:
         cwd.reset();
         scratch.reset();
         is16by9 = saved16by9;
-        resetSettingsToDefaults();
+        resetStateForTests();
         GlTest::TearDown();
     }
 
@@ -273,5 +273,5 @@ TEST_F(GuiImageGl, LoadingOverlaySetsItsClearColourAndFadesTheLoadingImage) {
     overlay.release();
     EXPECT_EQ(overlay.loading.vao, 0u);
     EXPECT_EQ(overlay.shader, nullptr);
-    resetGlobalState();
+    resetStateForTests();
 }

@@ -19,8 +19,7 @@ class KeyBindingsGlTest : public testgl::GlTest {
 protected:
     void SetUp() override {
         testgl::GlTest::SetUp();
-        resetSettingsToDefaults();
-        resetGlobalState();
+        resetStateForTests();
         introActive = false;
     }
 };

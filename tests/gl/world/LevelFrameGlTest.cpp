@@ -106,14 +106,11 @@ class LevelFrameGlTest : public testgl::GlTest {
 protected:
     void SetUp() override {
         testgl::GlTest::SetUp();
-        resetSettingsToDefaults();
-        resetGlobalState();
-        introActive = false;
         if (!physxScene) {
             ASSERT_TRUE(initPhysX());
         }
-        Player::resetForTests();
-        Camera::resetForTests();
+        resetStateForTests();
+        introActive = false;
         Camera::setCursorSource(restingCursor);
         program = std::make_shared<Shader>("../assets/shaders/TextureShader/textureShader.vert",
                                            "../assets/shaders/TextureShader/textureShader.frag");

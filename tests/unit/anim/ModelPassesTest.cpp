@@ -7,6 +7,7 @@
 #include "renderer/ModelPasses.h"
 #include "game/PlayerAnimation.h"
 #include "renderer/PlayerModel.h"
+#include "renderer/RendererState.h"
 
 namespace {
 
@@ -74,18 +75,14 @@ TEST(ModelPassNumbers, CollectibleMatricesStandTheirModelsUpAndSpinThem) {
 class ModelPassTicks : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetGlobalState();
+        resetRendererStateForTests();
         model.idleAnimation.ticksPerSecond = 60;
         model.idleAnimation.duration = 1000.0f;
         model.resetToIdle();
         GameState::getInstance()->particleDt = 0.5;
         GameState::getInstance()->delta = 0.1;
     }
-    void TearDown() override {
-        resetGlobalState();
-        GameState::getInstance()->particleDt = 0.0;
-        GameState::getInstance()->delta = 0.0;
-    }
+    void TearDown() override { resetRendererStateForTests(); }
     PlayerModel model;
 };
 

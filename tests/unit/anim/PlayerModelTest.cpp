@@ -8,6 +8,7 @@
 #include "state/Player.h"
 #include "game/PlayerAnimation.h"
 #include "renderer/PlayerModel.h"
+#include "renderer/RendererState.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ constexpr int running = 0, jumping = 1, idle = 2, dancing = 5, falling = 6;
 class PlayerModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetGlobalState();
+        resetRendererStateForTests();
         float duration = 10.0f;
         for (Animation* clip : {&model.runningAnimation, &model.jumpAnimation, &model.idleAnimation,
                                 &model.dancingAnimation, &model.fallingAnimation}) {
@@ -28,7 +29,7 @@ protected:
         }
         model.animator = Animator(&model.runningAnimation);
     }
-    void TearDown() override { resetGlobalState(); }
+    void TearDown() override { resetRendererStateForTests(); }
 
     void select(float height = standing, bool key = false) { selectPlayerAnimation(model, height, key); }
 

@@ -12,14 +12,8 @@
 namespace {
 
 struct FrameRateChoice : ::testing::Test {
-    void SetUp() override {
-        resetSettingsToDefaults();
-        resetGlobalState();
-    }
-    void TearDown() override {
-        resetSettingsToDefaults();
-        resetGlobalState();
-    }
+    void SetUp() override { resetStateForTests(); }
+    void TearDown() override { resetStateForTests(); }
 
     static GLFWvidmode mode(int hertz) { return GLFWvidmode{1920, 1080, 8, 8, 8, hertz}; }
     static double interval() { return GameState::getInstance()->frameInterval; }
@@ -31,7 +25,7 @@ TEST_F(FrameRateChoice, MonitorsUpTo60HzRunAt60AndMarkTheMonitorSlow) {
     for (const bool performance : {false, true}) {
         for (const int hertz : {59, 60}) {
             SCOPED_TRACE(testing::Message() << hertz << " Hz, performance mode " << performance);
-            resetGlobalState();
+            resetStateForTests();
             performanceMode = performance;
             refreshRate = 75.0f;  // whatever the settings said
             const GLFWvidmode m = mode(hertz);

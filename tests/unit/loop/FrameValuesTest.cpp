@@ -56,7 +56,7 @@ struct PausedClock : ::testing::Test {
     GameState state;
 
     void SetUp() override {
-        resetGlobalState();
+        resetStateForTests();
         setClockSecondsSource([this] { return now; });
         state.startTime = 1000;
         state.lastTime = 90.0;
@@ -65,7 +65,7 @@ struct PausedClock : ::testing::Test {
     }
     void TearDown() override {
         resetClockSources();
-        resetGlobalState();
+        resetStateForTests();
     }
 
     void pauseFor(double seconds) {

@@ -12,6 +12,7 @@
 #include "state/Level.h"
 #include "state/PhysicsWorld.h"
 #include "renderer/LensFlare.h"
+#include "renderer/RendererState.h"
 
 namespace {
 
@@ -46,14 +47,8 @@ TEST(FlareBrightness, PeaksAtTheCentreAndVanishesAtSevenTenthsOfLnTwo) {
 
 class SunOnScreen : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Camera::resetForTests();
-        resetGlobalState();
-    }
-    void TearDown() override {
-        Camera::resetForTests();
-        resetGlobalState();
-    }
+    void SetUp() override { resetRendererStateForTests(); }
+    void TearDown() override { resetRendererStateForTests(); }
 };
 
 TEST_F(SunOnScreen, BoundsOfTheViewVolumeCountAsInside) {

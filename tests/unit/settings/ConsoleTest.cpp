@@ -33,8 +33,8 @@ const std::string dialogueStart =
 
 class WindowSize : public ::testing::Test {
 protected:
-    void SetUp() override { resetSettingsToDefaults(); }
-    void TearDown() override { resetSettingsToDefaults(); }
+    void SetUp() override { resetStateForTests(); }
+    void TearDown() override { resetStateForTests(); }
 
     // The start-up choice with `input` on the console; returns what was printed.
     static std::string startUp(const GLFWvidmode* mode, const std::string& input) {
@@ -121,7 +121,7 @@ TEST(Console, TitleBannerNamesTheGameAndItsLibraries) {
 
 TEST_F(WindowSize, SixteenByNineMonitorsGive1280x720WhenDetectionIsOn) {
     for (const GLFWvidmode m : {mode(1920, 1080), mode(3840, 2160)}) {
-        resetSettingsToDefaults();
+        resetStateForTests();
         monitorAspectRatioDetection = true;
         windowWidth = 1024;
         windowHeight = 600;
@@ -195,7 +195,7 @@ TEST_F(WindowSize, DialogueReadsEveryCharacterOfAWord) {
 
 TEST_F(WindowSize, DialogueKeepsTheSizeAtTheEndOfInput) {
     for (const char* input : {"", " \n\n\t", "x\n", "qqq"}) {
-        resetSettingsToDefaults();
+        resetStateForTests();
         const std::string text = startUp(nullptr, input);
         EXPECT_EQ(text.find(dialogueStart), 0u) << input;
         EXPECT_NE(text.find("Keeping default window resolution."), std::string::npos) << input;

@@ -15,14 +15,10 @@ namespace {
 class Settings : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetSettingsToDefaults();
-        resetGlobalState();
+        resetStateForTests();
         GameState::getInstance()->timeLimit = -1.0;  // so a test sees that it was written
     }
-    void TearDown() override {
-        resetSettingsToDefaults();
-        resetGlobalState();
-    }
+    void TearDown() override { resetStateForTests(); }
 
     // Applies settings text and returns what was printed meanwhile.
     static std::string apply(const std::string& text) {
@@ -255,12 +251,10 @@ TEST_F(Settings, MalformedLinesPrintNothingAndGoodPairsAroundThemCount) {
 TEST_F(Settings, ResetPutsEveryGlobalBack) {
     apply("[window]\nwidth = 1\nheight = 2\nrefreshRate = 3\nfullscreen = 1\ntitle = t\n"
           "brightness = 4\nmonitorAspectRatioDetection = 1\nvsync = 0\nshowFPS = 1\n"
-          "[game]\nperformanceMode = 1\n[debug]\npresentationMode = 1\n");
+          "[game]\ntimeLimit = 7\nperformanceMode = 1\n[debug]\npresentationMode = 1\nskipIntro = 1\n");
     currentWidth = currentHeight = windowPosX = windowPosY = 5;
     is16by9 = true;
-    resetSettingsToDefaults();
-    resetGlobalState();
-    GameState::getInstance()->timeLimit = 90.0;
+    resetStateForTests();
     expectDefaults();
     EXPECT_EQ(currentWidth, 1280);
     EXPECT_EQ(currentHeight, 768);

@@ -28,7 +28,7 @@ protected:
     void SetUp() override {
         // The game opens "../assets/sounds/..." relative to its working directory.
         ASSERT_EQ(chdir(QV_SOURCE_DIR "/tools"), 0);
-        resetGlobalState();
+        resetStateForTests();
         engine = std::make_shared<audio::OpenAlSoundEngine>(audio::OutputDriver::Automatic);
         ASSERT_TRUE(engine->hasDevice());
         testing::internal::CaptureStdout();
@@ -37,7 +37,7 @@ protected:
         loadSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         loadOutput = testing::internal::GetCapturedStdout();
     }
-    void TearDown() override { resetGlobalState(); }
+    void TearDown() override { resetStateForTests(); }
 
     float length(SoundManager::Slot slot) const { return manager->sources[slot]->getPlayLength(); }
 

@@ -27,12 +27,12 @@ constexpr float kGround = -2.0f;   // a height where footsteps sound
 class SoundManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetGlobalState();
+        resetStateForTests();
         engine = std::make_shared<RecordingEngine>();
         manager = std::make_unique<SoundManager>(engine);
         engine->log.clear();
     }
-    void TearDown() override { resetGlobalState(); }
+    void TearDown() override { resetStateForTests(); }
 
     Lines plays() const { return engine->entries("play "); }
     // One frame; returns the plays it made.
@@ -336,7 +336,7 @@ TEST_F(SoundManagerTest, ReleaseStopsEverythingThenGivesTheSourcesBackInSlotOrde
 }
 
 TEST(SoundManagerSingleton, UsesTheInjectedEngineAndStaysTheSame) {
-    resetGlobalState();
+    resetStateForTests();
     auto engine = std::make_shared<RecordingEngine>();
     SoundManager::injectEngine(engine);
     SoundManager* first = SoundManager::getInstance();

@@ -28,12 +28,8 @@ void resetWorld() {
         worldBuilt = true;
     }
     resetClockSources();
-    resetGlobalState();
-    resetSettingsToDefaults();
-    *GameState::getInstance() = GameState();
+    resetStateForTests();
     introActive = false;
     introDone = true;
     restartEffectsCalls = 0;
-    Player::resetForTests();
-    Camera::resetForTests();
 }
