@@ -2,27 +2,43 @@
 // and mirror cube, player model, artifacts, both particle systems, lens flare, GUI images and
 // HUD) assembled as the game assembles it, drawn by the game's own passes in a window of the
 // given size, and timed per pass. It prints figures; it is no test and never fails on speed.
+// scripts/bench runs it for both sizes and two rasterizer thread counts and prints one table.
 //
-//   ninja -C build-<you> frame_bench
-//   xvfb-run -a -s "-screen 0 1920x1080x24" build-<you>/frame_bench            (640x360 and 1280x720)
-//   xvfb-run -a -s "-screen 0 1920x1080x24" build-<you>/frame_bench 960 540 300  (one size, 300 frames)
+//   cmake --build build --target frame_bench
+//   xvfb-run -a -s "-screen 0 1920x1080x24" build/frame_bench              (640x360 and 1280x720)
+//   xvfb-run -a -s "-screen 0 1920x1080x24" build/frame_bench 960 540 50   (one size, 50 frames a series)
+//   options: --pause SECONDS (the pause-screen measurement, 0 skips it), --kv (key-value lines
+//   for scripts/bench instead of the readable report)
 //
 // LP_NUM_THREADS=2 imitates a two-core machine (llvmpipe's rasterizer threads).
 //
 // Each size runs in a process of its own (the game's singletons are made once per process for
-// one window size). A frame is timed as a frame of the running game in which a fixed step ran,
-// which on a machine slower than 60 frames per second is every frame: the update (rules, player,
-// camera, physics, fades), the six-face environment capture, the frame pass, the buffer swap.
-// "separated" runs glFinish after each pass, so each pass is charged with its own work;
-// "pipelined" runs the same frame with a single glFinish after the swap.
+// one window size). The game's clock is replaced by one that advances exactly one fixed step of
+// 1/60 s per frame, so every timed frame is a frame in which one fixed step ran (as on a machine
+// slower than 60 frames per second) and the walk covers the same ground however fast the frames
+// come. A frame is the update (rules, player, camera, physics, fades), the six-face environment
+// capture, the frame pass and the buffer swap. "separated" runs glFinish after each pass, so
+// each pass is charged with its own work; "pipelined" runs the same frame with a single glFinish
+// after the swap. Standing: the thief stays on the start platform. Walking: the thief walks
+// to and fro on the start platform, the movement keys pressed and released through the key
+// callback as a player would.
+//
+// The pause screen is measured on the real frame loop with the real clock: the share of a core
+// the main thread uses while the paused picture is shown, over a few seconds of wall time.
+// Heap allocations are counted over the pipelined frames (see AllocationCounter.h).
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <ctime>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -36,26 +52,29 @@
 #include "platform/gl/GlewLoader.h"
 #include <GLFW/glfw3.h>
 
+#include "AllocationCounter.h"
 #include "framework/Framework.h"
 #include "framework/Shader.h"
 #include "game/Callbacks.h"
 #include "state/Camera.h"
-#include "game/FixedStep.h"
-#include "game/GameContext.h"
-#include "game/GameLoop.h"
 #include "state/GameState.h"
 #include "state/GlobalState.h"
 #include "state/Level.h"
 #include "state/PhysicsWorld.h"
 #include "state/Player.h"
 #include "state/Settings.h"
+#include "game/FixedStep.h"
+#include "game/FramePass.h"
+#include "game/GameContext.h"
+#include "game/GameLoop.h"
+#include "game/KeyBindings.h"
 #include "game/SoundManager.h"
 #include "game/Startup.h"
+#include "platform/system/Clock.h"
 #include "renderer/Blur.h"
-#include "renderer/EnvironmentMap.h"
-#include "game/FramePass.h"
 #include "renderer/DirectionalLight.h"
 #include "renderer/RendererState.h"
+#include "renderer/EnvironmentMap.h"
 #include "renderer/GuiImage.h"
 #include "renderer/LensFlare.h"
 #include "renderer/LevelMeshes.h"
@@ -65,20 +84,46 @@
 #include "renderer/PlayerModel.h"
 #include "renderer/Skybox.h"
 #include "renderer/TextRenderer.h"
+#include "state/Camera.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/Level.h"
+#include "state/PhysicsWorld.h"
+#include "state/Player.h"
+#include "state/Settings.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
+
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+double secondsOf(clockid_t clock) {
+    timespec t{};
+    clock_gettime(clock, &t);
+    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+struct Options {
+    int width = 0;  // 0: both sizes, each in a child process
+    int height = 0;
+    int frames = 100;  // per series
+    double pauseSeconds = 3.0;
+    bool keyValues = false;
+};
+
 struct Series {
     const char* name;
+    const char* key;
     std::vector<double> ms;
 
     double quantile(double q) const {
+        if (ms.empty()) {
+            return 0.0;
+        }
         std::vector<double> sorted = ms;
         std::sort(sorted.begin(), sorted.end());
         const size_t i = std::min(sorted.size() - 1, static_cast<size_t>(q * static_cast<double>(sorted.size() - 1) + 0.5));
@@ -86,10 +131,30 @@ struct Series {
     }
 };
 
-void printSeries(const Series& series) {
-    std::printf("  %-22s median %7.2f ms   95th percentile %7.2f ms\n", series.name, series.quantile(0.5),
-                series.quantile(0.95));
-}
+// The figures of one posture (standing or walking).
+struct Posture {
+    Series update{"update", "update", {}};
+    Series capture{"environment capture", "capture", {}};
+    Series scene{"frame pass", "frame", {}};
+    Series swap{"swap", "swap", {}};
+    Series separated{"whole (separated)", "separated", {}};
+    Series pipelined{"whole (pipelined)", "pipelined", {}};
+    AllocationCounts allocations;  // over the pipelined frames
+    int pipelinedFrames = 0;
+
+    double framesPerSecond() const {
+        const double ms = pipelined.quantile(0.5);
+        return ms > 0.0 ? 1000.0 / ms : 0.0;
+    }
+};
+
+struct PauseFigures {
+    double wallSeconds = 0.0;
+    int pictures = 0;  // passes that drew the paused picture
+    double mainThreadCpu = 0.0;  // fraction of one core
+    double processCpu = 0.0;
+    AllocationCounts allocations;
+};
 
 // The game's start-up prints a transcript; the benchmark keeps it out of its figures and shows
 // only the lines that tell of a fault.
@@ -119,8 +184,151 @@ void enterExecutableDirectory() {
     }
 }
 
-int runOneSize(int width, int height, int frames) {
+// To and fro on the start platform along x = 0: forward (W) from the start towards the mirror
+// cube until 5 units before the origin, then backwards (S) until one unit short of the start,
+// so the camera keeps looking down the course. Positions are in physics space, where walking
+// forward decreases z; the start is z = 16.5, the platform's back edge z = 19.5.
+class Patrol {
+public:
+    Patrol(GLFWwindow* window, Player& player) : window_(window), player_(player) {}
+
+    void start() {
+        last_ = player_.position;
+        lowestY_ = player_.position.y;
+        press(GLFW_KEY_W);
+        forward_ = true;
+    }
+
+    // Before each frame: turn round at either end, and keep the tally.
+    void steer() {
+        const glm::vec3 p = player_.position;
+        distance_ += std::hypot(p.x - last_.x, p.z - last_.z);
+        last_ = p;
+        lowestY_ = std::min(lowestY_, p.y);
+        if (forward_ && p.z <= nearEnd) {
+            release(GLFW_KEY_W);
+            press(GLFW_KEY_S);
+            forward_ = false;
+        } else if (!forward_ && p.z >= farEnd) {
+            release(GLFW_KEY_S);
+            press(GLFW_KEY_W);
+            forward_ = true;
+        }
+    }
+
+    void stop() { release(forward_ ? GLFW_KEY_W : GLFW_KEY_S); }
+
+    double distance() const { return distance_; }
+    float lowestY() const { return lowestY_; }
+
+private:
+    static constexpr float nearEnd = 5.0f;
+    static constexpr float farEnd = 15.5f;
+
+    void press(int key) { keyCallback(window_, key, 0, GLFW_PRESS, 0); }
+    void release(int key) { keyCallback(window_, key, 0, GLFW_RELEASE, 0); }
+
+    GLFWwindow* window_;
+    Player& player_;
+    bool forward_ = true;
+    glm::vec3 last_{0.0f};
+    double distance_ = 0.0;
+    float lowestY_ = 0.0f;
+};
+
+// The mouse lies still: the camera reads back the cursor position it saw last. (Under Xvfb the
+// pointer starts at the screen's centre, not the window's, and the first camera update would
+// turn the thief by that distance.)
+void cursorAtRest(GLFWwindow*, double* x, double* y) {
+    const Camera& camera = *Camera::getInstance();
+    *x = camera.lastX;
+    *y = camera.lastY;
+}
+
+void printSeries(const Series& series) {
+    std::printf("    %-22s median %7.2f ms   95th percentile %7.2f ms\n", series.name, series.quantile(0.5),
+                series.quantile(0.95));
+}
+
+double perFrame(std::uint64_t count, int frames) {
+    return frames > 0 ? static_cast<double>(count) / frames : 0.0;
+}
+
+void printPosture(const char* title, const Posture& posture) {
+    std::printf("  %s\n", title);
+    for (const Series* series : {&posture.update, &posture.capture, &posture.scene, &posture.swap,
+                                 &posture.separated, &posture.pipelined}) {
+        printSeries(*series);
+    }
+    std::printf("    => about %.1f frames per second (pipelined median)\n", posture.framesPerSecond());
+    if (allocationCountingAvailable()) {
+        const AllocationCounts& a = posture.allocations;
+        const int n = posture.pipelinedFrames;
+        std::printf("    heap allocations per frame: operator new %.1f (%.0f bytes), malloc on the main thread %.1f, "
+                    "malloc on other threads %.1f\n",
+                    perFrame(a.newCalls, n), perFrame(a.newBytes, n), perFrame(a.mallocCallsMainThread, n),
+                    perFrame(a.mallocCallsOtherThreads, n));
+    }
+}
+
+void printPostureValues(const char* prefix, const Posture& posture) {
+    for (const Series* series : {&posture.update, &posture.capture, &posture.scene, &posture.swap,
+                                 &posture.separated, &posture.pipelined}) {
+        std::printf("%s.%s %.3f\n", prefix, series->key, series->quantile(0.5));
+    }
+    std::printf("%s.fps %.3f\n", prefix, posture.framesPerSecond());
+    if (allocationCountingAvailable()) {
+        const AllocationCounts& a = posture.allocations;
+        const int n = posture.pipelinedFrames;
+        std::printf("%s.new %.2f\n%s.new_bytes %.0f\n%s.malloc_main %.2f\n%s.malloc_other %.2f\n", prefix,
+                    perFrame(a.newCalls, n), prefix, perFrame(a.newBytes, n), prefix,
+                    perFrame(a.mallocCallsMainThread, n), prefix, perFrame(a.mallocCallsOtherThreads, n));
+    }
+}
+
+// The paused picture on the real frame loop and the real clock: P released as the key callback
+// sees it, the clean frame and the snapshot, then the paused picture for `seconds` of wall time.
+PauseFigures measurePause(GameContext& context, GLFWwindow* window, double seconds) {
+    PauseFigures figures;
+    GameState& state = *GameState::getInstance();
+    resetClockSources();
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    chooseFrameRate(monitor ? glfwGetVideoMode(monitor) : nullptr);
+    state.lastFrame = clockSeconds() - state.frameInterval;
+    state.lastTime = state.lastStepTime = clockSeconds();
+    keyCallback(window, GLFW_KEY_P, 0, GLFW_RELEASE, 0);
+    if (!paused) {
+        return figures;
+    }
+
+    // The clean frame, the snapshot pass, and half a second to settle.
+    const auto settleEnd = Clock::now() + std::chrono::milliseconds(500);
+    while (!clockPaused || Clock::now() < settleEnd) {
+        runFramePass(context);
+    }
+    glFinish();
+
+    const auto start = Clock::now();
+    const double threadStart = secondsOf(CLOCK_THREAD_CPUTIME_ID);
+    const double processStart = secondsOf(CLOCK_PROCESS_CPUTIME_ID);
+    const AllocationCounts allocationsStart = allocationCounts();
+    const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    while (Clock::now() < end) {
+        if (runFramePass(context)) {
+            ++figures.pictures;
+        }
+    }
+    figures.allocations = allocationCounts() - allocationsStart;
+    figures.wallSeconds = millisecondsSince(start) / 1000.0;
+    figures.mainThreadCpu = (secondsOf(CLOCK_THREAD_CPUTIME_ID) - threadStart) / figures.wallSeconds;
+    figures.processCpu = (secondsOf(CLOCK_PROCESS_CPUTIME_ID) - processStart) / figures.wallSeconds;
+    return figures;
+}
+
+int runOneSize(const Options& options) {
+    const int width = options.width, height = options.height, frames = options.frames;
     setenv("ALSOFT_DRIVERS", "null", 0);  // no sound card on a build machine
+    markAllocationMainThread();
 
     std::ostringstream transcript;
     std::streambuf* console = std::cout.rdbuf(transcript.rdbuf());
@@ -191,7 +399,19 @@ int runOneSize(int width, int height, int frames) {
     std::unique_ptr<Level> level = assembleScene(context, window, programs, particles);
     EnvironmentMap* environmentMap = EnvironmentMap::getInstance();
     GameState& state = *GameState::getInstance();
+    Player& player = *Player::getInstance();
+
+    Camera::setCursorSource(cursorAtRest);
+
+    // From here the game reads a clock that moves one fixed step per frame; the calendar stands
+    // still, so the run's time limit never runs out however long the benchmark takes.
+    double gameSeconds = glfwGetTime();
+    const std::time_t calendar = std::time(nullptr);
+    setClockSecondsSource([&gameSeconds] { return gameSeconds; });
+    setClockCalendarSource([calendar] { return calendar; });
+    setClockTickSource([&gameSeconds] { return static_cast<std::uint32_t>(gameSeconds * 1000.0); });
     state.startTimer();
+    state.lastTime = state.lastStepTime = gameSeconds;
 
     // The particle warm-up of the first frame (120 advances of 0.2 s while the intro runs),
     // then the running game: intro over, player on the start platform.
@@ -203,57 +423,119 @@ int runOneSize(int width, int height, int frames) {
     introActive = false;
     loadingScreen = false;
 
-    auto frame = [&](bool separated, Series* update, Series* capture, Series* scene, Series* swap, Series* whole) {
+    Posture* timed = nullptr;
+    auto frame = [&](bool separated) {
         const auto start = Clock::now();
         auto mark = start;
-        auto lap = [&](Series* series) {
+        auto lap = [&](Series Posture::*series) {
             if (!separated) {
                 return;
             }
             glFinish();
-            if (series) series->ms.push_back(millisecondsSince(mark));
+            if (timed) (timed->*series).ms.push_back(millisecondsSince(mark));
             mark = Clock::now();
         };
-        // Every timed frame is one in which a fixed step runs.
+        gameSeconds += fixedStepSeconds;
+        // The clock's readings are rounded: make sure every frame runs its fixed step.
         state.accumulator = std::max(state.accumulator, fixedStepSeconds);
         updateGame(context);
-        lap(update);
+        lap(&Posture::update);
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_MULTISAMPLE);
         renderEnvironmentMap(*environmentMap, programs[0], gammaVector);
         envCubemapTexture = environmentMap->cubeMap.id;
         physicsTicked = false;
-        lap(capture);
+        lap(&Posture::capture);
         renderFrame(context);
-        lap(scene);
+        lap(&Posture::scene);
         glfwSwapBuffers(window);
         glfwPollEvents();
         glFinish();
-        if (separated && swap) swap->ms.push_back(millisecondsSince(mark));
-        if (whole) whole->ms.push_back(millisecondsSince(start));
+        if (timed) {
+            (separated ? timed->swap : timed->pipelined).ms.push_back(millisecondsSince(mark));
+            if (separated) timed->separated.ms.push_back(millisecondsSince(start));
+        }
+    };
+    // Separated frames, then pipelined frames with the allocations counted over them.
+    auto measure = [&](Posture& posture, const std::function<void()>& beforeFrame) {
+        timed = &posture;
+        for (int i = 0; i < frames; ++i) {
+            beforeFrame();
+            frame(true);
+        }
+        const AllocationCounts before = allocationCounts();
+        for (int i = 0; i < frames; ++i) {
+            beforeFrame();
+            frame(false);
+        }
+        posture.allocations = allocationCounts() - before;
+        posture.pipelinedFrames = frames;
+        timed = nullptr;
     };
 
     for (int i = 0; i < 20; ++i) {
-        frame(true, nullptr, nullptr, nullptr, nullptr, nullptr);
+        frame(true);
     }
-    Series update{"update", {}}, capture{"environment capture", {}}, scene{"frame pass", {}},
-        swap{"swap", {}}, separatedWhole{"whole (separated)", {}}, pipelined{"whole (pipelined)", {}};
-    for (int i = 0; i < frames; ++i) {
-        frame(true, &update, &capture, &scene, &swap, &separatedWhole);
+    Posture standing;
+    measure(standing, [] {});
+
+    Patrol patrol(window, player);
+    patrol.start();
+    for (int i = 0; i < 10; ++i) {  // into the walk cycle
+        patrol.steer();
+        frame(true);
     }
-    for (int i = 0; i < frames; ++i) {
-        frame(false, nullptr, nullptr, nullptr, nullptr, &pipelined);
+    Posture walking;
+    measure(walking, [&patrol] { patrol.steer(); });
+    patrol.stop();
+    const bool fell = patrol.lowestY() < -1.4f || gameOver;
+
+    PauseFigures pause;
+    if (options.pauseSeconds > 0.0) {
+        pause = measurePause(context, window, options.pauseSeconds);
     }
+    resetClockSources();
+    Camera::setCursorSource(nullptr);
 
     std::cout.rdbuf(console);
     reportFaultLines(transcript.str());
     const char* threads = std::getenv("LP_NUM_THREADS");
-    std::printf("%dx%d, 4x MSAA, %d frames, rasterizer threads: %s, renderer: %s\n", width, height, frames,
-                threads ? threads : "default", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-    for (const Series* series : {&update, &capture, &scene, &swap, &separatedWhole, &pipelined}) {
-        printSeries(*series);
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (options.keyValues) {
+        std::printf("size %dx%d\nthreads %s\nrenderer %s\nframes %d\n", width, height, threads ? threads : "default",
+                    renderer, frames);
+        printPostureValues("standing", standing);
+        printPostureValues("walking", walking);
+        std::printf("walking.distance %.2f\nwalking.fell %d\n", patrol.distance(), fell ? 1 : 0);
+        if (pause.wallSeconds > 0.0) {
+            std::printf("pause.seconds %.2f\npause.pictures_per_second %.2f\npause.main_thread_cpu %.4f\n"
+                        "pause.process_cpu %.4f\n",
+                        pause.wallSeconds, pause.pictures / pause.wallSeconds, pause.mainThreadCpu, pause.processCpu);
+            if (allocationCountingAvailable()) {
+                std::printf("pause.new %.2f\npause.malloc_main %.2f\npause.malloc_other %.2f\n",
+                            perFrame(pause.allocations.newCalls, pause.pictures),
+                            perFrame(pause.allocations.mallocCallsMainThread, pause.pictures),
+                            perFrame(pause.allocations.mallocCallsOtherThreads, pause.pictures));
+            }
+        }
+    } else {
+        std::printf("%dx%d, 4x MSAA, %d frames a series, one fixed step a frame, rasterizer threads: %s, renderer: %s\n",
+                    width, height, frames, threads ? threads : "default", renderer);
+        printPosture("standing on the start platform", standing);
+        char title[160];
+        std::snprintf(title, sizeof title, "walking to and fro on the start platform (%.1f units%s)", patrol.distance(),
+                      fell ? ", FELL: the figures are not those of a walk" : "");
+        printPosture(title, walking);
+        if (pause.wallSeconds > 0.0) {
+            std::printf("  pause screen, real frame loop and clock, %.1f s: %.1f pictures a second, main thread %.0f%% "
+                        "of a core, whole process %.0f%%\n",
+                        pause.wallSeconds, pause.pictures / pause.wallSeconds, 100.0 * pause.mainThreadCpu,
+                        100.0 * pause.processCpu);
+        }
+        if (!allocationCountingAvailable()) {
+            std::printf("  heap allocations: not counted in a sanitizer build\n");
+        }
     }
-    std::printf("  => about %.1f frames per second (pipelined median)\n", 1000.0 / pipelined.quantile(0.5));
     std::fflush(stdout);
 
     // Shutdown in the game's order; the transcript of it is dropped.
@@ -263,15 +545,25 @@ int runOneSize(int width, int height, int frames) {
     return 0;
 }
 
-int runChild(const char* self, int width, int height, int frames) {
-    const std::string w = std::to_string(width), h = std::to_string(height), n = std::to_string(frames);
+int runChild(const char* self, const Options& options, int width, int height) {
+    std::vector<std::string> args = {self, std::to_string(width), std::to_string(height),
+                                     std::to_string(options.frames), "--pause", std::to_string(options.pauseSeconds)};
+    if (options.keyValues) {
+        args.push_back("--kv");
+    }
+    std::fflush(stdout);
     const pid_t pid = fork();
     if (pid < 0) {
         std::perror("fork");
         return 1;
     }
     if (pid == 0) {
-        execl(self, self, w.c_str(), h.c_str(), n.c_str(), static_cast<char*>(nullptr));
+        std::vector<char*> argv;
+        for (std::string& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        execv(self, argv.data());
         std::perror("exec");
         _exit(127);
     }
@@ -280,28 +572,63 @@ int runChild(const char* self, int width, int height, int frames) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
+[[noreturn]] void usage(const char* problem) {
+    std::fprintf(stderr, "frame_bench: %s\nusage: frame_bench [WIDTH HEIGHT] [FRAMES] [--pause SECONDS] [--kv]\n",
+                 problem);
+    std::exit(2);
+}
+
 int positiveArgument(const char* text, const char* what) {
     char* end = nullptr;
     const long value = std::strtol(text, &end, 10);
     if (end == text || *end != '\0' || value <= 0 || value > 100000) {
-        std::fprintf(stderr, "frame_bench: %s must be a positive whole number, not '%s'\n", what, text);
-        std::exit(2);
+        usage((std::string(what) + " must be a positive whole number, not '" + text + "'").c_str());
     }
     return static_cast<int>(value);
+}
+
+Options parseOptions(int argc, char** argv) {
+    Options options;
+    std::vector<const char*> numbers;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--kv") == 0) {
+            options.keyValues = true;
+        } else if (std::strcmp(argv[i], "--pause") == 0) {
+            if (i + 1 >= argc) usage("--pause needs a number of seconds");
+            char* end = nullptr;
+            options.pauseSeconds = std::strtod(argv[++i], &end);
+            if (end == argv[i] || *end != '\0' || !(options.pauseSeconds >= 0.0) || options.pauseSeconds > 600.0) {
+                usage("--pause needs a number of seconds from 0 to 600");
+            }
+        } else if (argv[i][0] == '-') {
+            usage((std::string("unknown option ") + argv[i]).c_str());
+        } else {
+            numbers.push_back(argv[i]);
+        }
+    }
+    if (numbers.size() == 1) {
+        options.frames = positiveArgument(numbers[0], "the frame count");
+    } else if (numbers.size() == 2 || numbers.size() == 3) {
+        options.width = positiveArgument(numbers[0], "the width");
+        options.height = positiveArgument(numbers[1], "the height");
+        if (numbers.size() == 3) options.frames = positiveArgument(numbers[2], "the frame count");
+    } else if (!numbers.empty()) {
+        usage("too many numbers");
+    }
+    return options;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const Options options = parseOptions(argc, argv);
     enterExecutableDirectory();
-    if (argc >= 3) {
-        const int frames = argc >= 4 ? positiveArgument(argv[3], "the frame count") : 200;
-        return runOneSize(positiveArgument(argv[1], "the width"), positiveArgument(argv[2], "the height"), frames);
+    if (options.width > 0) {
+        return runOneSize(options);
     }
-    const int frames = argc == 2 ? positiveArgument(argv[1], "the frame count") : 200;
     int result = 0;
     for (const auto& size : {std::array<int, 2>{640, 360}, std::array<int, 2>{1280, 720}}) {
-        result |= runChild("/proc/self/exe", size[0], size[1], frames);
+        result |= runChild("/proc/self/exe", options, size[0], size[1]);
     }
     return result;
 }
