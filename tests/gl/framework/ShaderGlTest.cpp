@@ -7,7 +7,7 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
-#include "ScratchAssets.h"
+#include "support/ScratchAssets.h"
 #include "framework/Shader.h"
 #include "support/DeathTestIo.h"
 #include "support/GlContext.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "support/DeathTestIo.h"
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "framework/AssetSearch.h"
 #include "platform/system/ExecutablePath.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "support/DdsBytes.h"
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "framework/Texture.h"
 
 namespace {

@@ -1,0 +1,264 @@
+#include "state/Settings.h"
+
+#include <limits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/CaptureStdout.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/INIReader.h"
+
+namespace {
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetStateForTests();
+        GameState::getInstance()->timeLimit = -1.0;  // so a test sees that it was written
+    }
+    void TearDown() override { resetStateForTests(); }
+
+    // Applies settings text and returns what was printed meanwhile.
+    static std::string apply(const std::string& text) {
+        const INIReader reader = INIReader::fromText(text);
+        CaptureStdout out;
+        applySettings(reader);
+        return out.text();
+    }
+
+    static void expectDefaults() {
+        EXPECT_EQ(windowWidth, 1280);
+        EXPECT_EQ(windowHeight, 768);
+        EXPECT_FLOAT_EQ(refreshRate, 60.0f);
+        EXPECT_FALSE(fullscreen);
+        EXPECT_EQ(windowTitle, "QUARVELLINE");
+        EXPECT_FLOAT_EQ(brightness, 1.0f);
+        EXPECT_FLOAT_EQ(gammaVector.x, 1.0f / 2.2f);
+        EXPECT_FLOAT_EQ(gammaVector.y, 1.0f / 2.2f);
+        EXPECT_FLOAT_EQ(gammaVector.z, 1.0f / 2.2f);
+        EXPECT_FALSE(monitorAspectRatioDetection);
+        EXPECT_TRUE(vsync);
+        EXPECT_FALSE(showFPS);
+        EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 90.0);
+        EXPECT_FALSE(performanceMode);
+        EXPECT_FALSE(presentationMode);
+        EXPECT_FALSE(introDone);
+        EXPECT_FALSE(loadingScreen);
+    }
+};
+
+}  // namespace
+
+TEST_F(Settings, EmptyOrCommentOnlyFilesPrintNothingAndKeepEveryDefault) {
+    for (const char* text : {"", "; nothing here\n# nor here\n[window]\n[game]\n[debug]\n"}) {
+        EXPECT_EQ(apply(text), "") << text;
+        expectDefaults();
+    }
+}
+
+TEST_F(Settings, MissingFileKeepsEveryDefault) {
+    CaptureStdout out;
+    const INIReader reader("../assets/settings.ini", "");
+    applySettings(reader);
+    EXPECT_EQ(out.text(),
+              "ERROR: Failed to load '../assets/settings.ini'. Using default values instead.\n");
+    expectDefaults();
+}
+
+TEST_F(Settings, EveryKeyIsReadFromItsSection) {
+    EXPECT_EQ(apply("[window]\nwidth = 1920\nheight = 1080\nrefreshRate = 144\nfullscreen = true\n"
+                    "title = Thief\nbrightness = 1.5\nmonitorAspectRatioDetection = on\n"
+                    "vsync = off\nshowFPS = yes\n"
+                    "[game]\ntimeLimit = 120\nperformanceMode = 1\n"
+                    "[debug]\npresentationMode = true\nskipIntro = true\n"),
+              "");
+    EXPECT_EQ(windowWidth, 1920);
+    EXPECT_EQ(windowHeight, 1080);
+    EXPECT_FLOAT_EQ(refreshRate, 144.0f);
+    EXPECT_TRUE(fullscreen);
+    EXPECT_EQ(windowTitle, "Thief");
+    EXPECT_FLOAT_EQ(brightness, 1.5f);
+    EXPECT_FLOAT_EQ(gammaVector.x, 1.5f / 2.2f);
+    EXPECT_TRUE(monitorAspectRatioDetection);
+    EXPECT_FALSE(vsync);
+    EXPECT_TRUE(showFPS);
+    EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 120.0);
+    EXPECT_TRUE(performanceMode);
+    EXPECT_TRUE(presentationMode);
+    EXPECT_TRUE(introDone);
+    EXPECT_TRUE(loadingScreen);
+}
+
+TEST_F(Settings, CapitalisedSectionAndNameStillMatch) {
+    apply("[WINDOW]\nWidth = 1600\n");
+    EXPECT_EQ(windowWidth, 1600);
+}
+
+TEST_F(Settings, WidthWrittenInOtherNumberForms) {
+    const struct {
+        const char* value;
+        int width;
+    } cases[] = {{"0x640", 1600}, {"010", 8}, {"1600px", 1280}, {"wide", 1280}};
+    for (const auto& c : cases) {
+        apply(std::string("[window]\nwidth = ") + c.value + "\n");
+        EXPECT_EQ(windowWidth, c.width) << c.value;
+    }
+}
+
+TEST_F(Settings, FractionalIntegerKeysKeepTheirIntegerPart) {
+    apply("[window]\nrefreshRate = 59.94\n[game]\ntimeLimit = 120.9\n");
+    EXPECT_FLOAT_EQ(refreshRate, 59.0f);
+    EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 120.0);
+}
+
+TEST_F(Settings, WindowSidesTheWindowCannotHaveTakeTheDefaultWithOneLine) {
+    // 16384 is the least texture and viewport side an OpenGL 4.3 context allows.
+    EXPECT_EQ(apply("[window]\nwidth = 16384\nheight = 1\n"), "");
+    EXPECT_EQ(windowWidth, 16384);
+    EXPECT_EQ(windowHeight, 1);
+
+    const struct {
+        const char* width;
+        const char* height;
+    } cases[] = {{"0", "-5"}, {"16385", "0"}, {"99999999", "-99999999999"}};
+    for (const auto& c : cases) {
+        const std::string out = apply(std::string("[window]\nwidth = ") + c.width + "\nheight = " + c.height + "\n");
+        EXPECT_EQ(windowWidth, 1280) << c.width;
+        EXPECT_EQ(windowHeight, 768) << c.height;
+        EXPECT_EQ(countOccurrences(out, "\n"), 2) << out;
+        EXPECT_NE(out.find("ERROR: Bad value '" + std::string(c.width) +
+                           "' for 'width' in '../assets/settings.ini' (not within 1 to 16384). "
+                           "Using default value 1280 instead.\n"),
+                  std::string::npos)
+            << out;
+    }
+}
+
+TEST_F(Settings, NumbersWithTextAfterThemTakeTheDefaultWithOneLine) {
+    const std::string out = apply("[window]\nrefreshRate = 144Hz\nbrightness = 0.5x\n"
+                                  "[game]\ntimeLimit = 1e30\n");
+    EXPECT_FLOAT_EQ(refreshRate, 60.0f);
+    EXPECT_FLOAT_EQ(brightness, 1.0f);
+    EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 90.0);
+    EXPECT_EQ(out,
+              "ERROR: Bad value '144Hz' for 'refreshRate' in '../assets/settings.ini' (not a number). "
+              "Using default value 60 instead.\n"
+              "ERROR: Bad value '0.5x' for 'brightness' in '../assets/settings.ini' (not a number). "
+              "Using default value 1 instead.\n"
+              "ERROR: Bad value '1e30' for 'timeLimit' in '../assets/settings.ini' (out of range). "
+              "Using default value 90 instead.\n");
+
+    // A whole number in decimal notation is a number; an empty value is no value at all.
+    EXPECT_EQ(apply("[game]\ntimeLimit = 1.5e2\n[window]\nwidth =\n"), "");
+    EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 150.0);
+    EXPECT_EQ(windowWidth, 1280);
+}
+
+TEST_F(Settings, FullscreenWords) {
+    apply("[window]\nfullscreen = Yes\n");
+    EXPECT_TRUE(fullscreen);
+    apply("[window]\nfullscreen = ON\n");
+    EXPECT_TRUE(fullscreen);
+    apply("[window]\nfullscreen = y\n");
+    EXPECT_FALSE(fullscreen);
+}
+
+TEST_F(Settings, BrightnessIsClampedAndGivesGamma) {
+    apply("[window]\nbrightness = 0\n");
+    EXPECT_FLOAT_EQ(brightness, 0.01f);
+    EXPECT_FLOAT_EQ(gammaVector.x, 0.01f / 2.2f);
+    EXPECT_FLOAT_EQ(gammaVector.z, 0.01f / 2.2f);
+
+    apply("[window]\nbrightness = 25\n");
+    EXPECT_FLOAT_EQ(brightness, 10.0f);
+    EXPECT_NEAR(gammaVector.y, 4.545f, 0.001f);
+
+    apply("[window]\nbrightness = 2.2\n");
+    EXPECT_EQ(gammaVector, glm::vec3(1.0f));
+
+    apply("[window]\nbrightness = -3\n");
+    EXPECT_FLOAT_EQ(brightness, 0.01f);
+    apply("[window]\nbrightness = inf\n");
+    EXPECT_FLOAT_EQ(brightness, 10.0f);
+}
+
+TEST_F(Settings, NotANumberBrightnessTakesTheDefault) {
+    apply("[window]\nbrightness = nan\n");
+    EXPECT_FLOAT_EQ(brightness, 1.0f);
+    EXPECT_FLOAT_EQ(gammaVector.x, 1.0f / 2.2f);
+
+    brightness = std::numeric_limits<float>::quiet_NaN();
+    applyBrightness();
+    EXPECT_FLOAT_EQ(brightness, 1.0f);
+}
+
+TEST_F(Settings, ApplyBrightnessAtRunTime) {
+    brightness = 0.005f;
+    applyBrightness();
+    EXPECT_FLOAT_EQ(brightness, 0.01f);
+    brightness = 10.5f;
+    applyBrightness();
+    EXPECT_FLOAT_EQ(brightness, 10.0f);
+    brightness = 4.4f;
+    applyBrightness();
+    EXPECT_FLOAT_EQ(brightness, 4.4f);
+    EXPECT_FLOAT_EQ(gammaVector.x, 2.0f);
+}
+
+TEST_F(Settings, SkipIntroSetsLoadingScreenOnlyWhenTrue) {
+    apply("[debug]\nskipIntro = true\n");
+    EXPECT_TRUE(introDone);
+    EXPECT_TRUE(loadingScreen);
+
+    loadingScreen = true;
+    apply("[debug]\nskipIntro = false\n");
+    EXPECT_FALSE(introDone);
+    EXPECT_TRUE(loadingScreen);
+
+    loadingScreen = false;
+    apply("[debug]\nskipIntro = false\n");
+    EXPECT_FALSE(introDone);
+    EXPECT_FALSE(loadingScreen);
+}
+
+TEST_F(Settings, EmptyTitleIsKept) {
+    apply("[window]\ntitle =\n");
+    EXPECT_EQ(windowTitle, "");
+}
+
+TEST_F(Settings, RepeatedNamesInOneSection) {
+    apply("[window]\nwidth = 1600\nwidth = 1024\nfullscreen = yes\nfullscreen = yes\n"
+          "title = One\ntitle = Two\n");
+    EXPECT_EQ(windowWidth, 1600);
+    EXPECT_FALSE(fullscreen);
+    EXPECT_EQ(windowTitle, "One\nTwo");
+}
+
+TEST_F(Settings, KeyInTheWrongSectionIsNotFound) {
+    apply("[window]\ntimeLimit = 30\n[game]\nwidth = 640\n");
+    EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 90.0);
+    EXPECT_EQ(windowWidth, 1280);
+}
+
+TEST_F(Settings, MalformedLinesPrintNothingAndGoodPairsAroundThemCount) {
+    EXPECT_EQ(apply("[window]\nwidth = 1600\n=== garbage ===\nheight = 900\n"), "");
+    EXPECT_EQ(windowWidth, 1600);
+    EXPECT_EQ(windowHeight, 900);
+}
+
+TEST_F(Settings, ResetPutsEveryGlobalBack) {
+    apply("[window]\nwidth = 1\nheight = 2\nrefreshRate = 3\nfullscreen = 1\ntitle = t\n"
+          "brightness = 4\nmonitorAspectRatioDetection = 1\nvsync = 0\nshowFPS = 1\n"
+          "[game]\ntimeLimit = 7\nperformanceMode = 1\n[debug]\npresentationMode = 1\nskipIntro = 1\n");
+    currentWidth = currentHeight = windowPosX = windowPosY = 5;
+    is16by9 = true;
+    resetStateForTests();
+    expectDefaults();
+    EXPECT_EQ(currentWidth, 1280);
+    EXPECT_EQ(currentHeight, 768);
+    EXPECT_FALSE(is16by9);
+    EXPECT_EQ(windowPosX, 0);
+    EXPECT_EQ(windowPosY, 0);
+}
