@@ -29,7 +29,7 @@ extern bool fadeOut;              // pause sound effect fading out
 
 // ---- frame bookkeeping --------------------------------------------------------------
 extern bool updateTick;           // a fixed step ran this frame (or every frame on a 60 Hz monitor)
-extern bool physicsTicked;        // a physics step ran: recapture the environment map
+extern bool physicsTicked;        // a fixed step ran and the environment map has not been captured since
 extern bool lowRefreshMonitor;
 
 // ---- display switches ---------------------------------------------------------------
