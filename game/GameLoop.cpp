@@ -54,6 +54,26 @@ void waitForFrameGate(double deadline) {
     }
 }
 
+// Renders the environment map and clears the debt of a fixed step.
+void captureEnvironment(GameContext& context) {
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_MULTISAMPLE);
+    renderEnvironmentMap(*context.environmentMap, context.textureShader, gammaVector);
+    envCubemapTexture = context.environmentMap->cubeMap.id;
+    physicsTicked = false;
+}
+
+// The title, loading and end screens cover the whole window and draw nothing of the world, so
+// a capture made under them is never seen, except by the frame that ends the intro: the next
+// frame may show the cube without a fixed step of its own (the end screens end only through a
+// restart, which starts the loading screen). A skipped capture stays owed in physicsTicked.
+bool screenHidesCube(GameContext& context, bool closing) {
+    if (closing) {
+        return false;
+    }
+    return gameOver || (introActive && !introScreenEndsNow(*context.gameState, *context.fadeTimings));
+}
+
 void drawBothParticleSystems(GameContext& context) {
     if (context.fireParticles) context.fireParticles->updateAndDraw(blendFactor);
     if (context.smokeParticles) context.smokeParticles->updateAndDraw(blendFactor);
@@ -266,6 +286,11 @@ bool runFramePass(GameContext& context) {
     }
 
     if (pauseRequested) {
+        // The frame that ended the intro has captured; this only guards the mirror cube of the
+        // clean frame against a capture a screen still owes.
+        if (physicsTicked) {
+            captureEnvironment(context);
+        }
         drawCleanFrameBeforePause(context);
     } else if (paused) {
         drawPausePicture(context);
@@ -276,15 +301,11 @@ bool runFramePass(GameContext& context) {
         runParticleWarmup(context);
 
         updateGame(context);
-        if (physicsTicked) {
-            glEnable(GL_DEPTH_TEST);
-            glEnable(GL_MULTISAMPLE);
-            renderEnvironmentMap(*context.environmentMap, context.textureShader, gammaVector);
-            envCubemapTexture = context.environmentMap->cubeMap.id;
-            physicsTicked = false;
+        const bool closing = glfwWindowShouldClose(context.gameWindow);
+        if (physicsTicked && !screenHidesCube(context, closing)) {
+            captureEnvironment(context);
         }
 
-        const bool closing = glfwWindowShouldClose(context.gameWindow);
         if ((gameOver || introActive) && !closing) {
             glDisable(GL_DEPTH_TEST);
             glDisable(GL_MULTISAMPLE);

@@ -139,6 +139,13 @@ void drawTimeLeft(TextRenderer& text, const std::string& remaining, float blend)
                     static_cast<float>(windowHeight) / 15.5f, 1.0f, color, 1.0f);
 }
 
+bool introScreenEndsNow(const GameState& state, const FadeTimings& fades) {
+    if (loadingScreen) {
+        return state.textTicks >= fades.shortFadeOutStart;
+    }
+    return !introDone && state.textTicks > fades.titleFadeOutStart;
+}
+
 void renderIntroScreen(GameContext& context) {
     if (context.gameWindow) {
         glfwSetKeyCallback(context.gameWindow, keyCallback);
@@ -161,7 +168,7 @@ void renderIntroScreen(GameContext& context) {
         setLoopVolumes(sound, introLoopFactor);
         glClearColor(0.149f, 0.333f, 0.459f, 1.0f);
         overlay.loading.draw(textFadeAlpha);
-        if (state.textTicks >= fades.shortFadeOutStart) {
+        if (introScreenEndsNow(state, fades)) {
             introActive = false;
         }
         return;
@@ -177,7 +184,7 @@ void renderIntroScreen(GameContext& context) {
     setLoopVolumes(sound, introLoopFactor);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     overlay.title.draw(textFadeAlpha);
-    if (state.textTicks > fades.titleFadeOutStart) {
+    if (introScreenEndsNow(state, fades)) {
         introActive = false;
     }
 }

@@ -8,6 +8,8 @@
 #include "game/ScreenText.h"
 
 struct GameContext;
+struct FadeTimings;
+struct GameState;
 class TextRenderer;
 class Overlay;
 
@@ -26,6 +28,8 @@ void drawTimeLeft(TextRenderer& text, const std::string& remaining, float blend)
 // Every frame while the intro runs: installs the key callback, asks for the ambience once,
 // draws the loading or title image and ends the intro when its time is up.
 void renderIntroScreen(GameContext& context);
+// Whether the intro screen drawn now would be its last: it ends the intro when its time is up.
+bool introScreenEndsNow(const GameState& state, const FadeTimings& fades);
 // Every frame while the game is over: the first of fell, escaped, time out that holds.
 void renderEndScreen(GameContext& context);
 // The loading image over the first game frames while the short intro fades out.

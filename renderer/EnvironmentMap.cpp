@@ -1,4 +1,9 @@
 #include "renderer/EnvironmentMap.h"
+#include "renderer/RendererState.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
@@ -6,6 +11,7 @@
 #include "framework/Shader.h"
 #include "state/Camera.h"
 #include "state/GlobalState.h"
+#include "state/Player.h"
 #include "state/Settings.h"
 #include "platform/gl/GL.h"
 #include "renderer/DirectionalLight.h"
@@ -16,7 +22,107 @@
 
 namespace {
 constexpr int cubeMapSize = 512;
+constexpr std::size_t boneSlots = static_cast<std::size_t>(Animator::boneMatrixCount);
+constexpr std::size_t unmovedSlot = boneSlots;  // vertices without a bone keep their bind pose
+
+std::uint64_t bitsOf(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
 }
+
+std::uint64_t bitsOf(const void* pointer) { return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(pointer)); }
+
+std::uint64_t programOf(const std::shared_ptr<Shader>& shader) { return shader ? shader->program : 0u; }
+
+GLint integerState(GLenum name) {
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+// Everything besides the thief that a face's texels depend on, read as the capture starts.
+EnvironmentMap::CaptureInputs readCaptureInputs(const EnvironmentMap& map, const Shader& textureShader,
+                                                const PlayerModel& playerModel, const glm::vec3& gammaValue) {
+    EnvironmentMap::CaptureInputs in{};
+    std::size_t n = 0;
+    auto put = [&](std::uint64_t value) { in.at(n++) = value; };
+    // The sky's grade, the light on the level and the sun, and their gamma.
+    put(bitsOf(blendFactor));
+    for (int k = 0; k < 3; ++k) put(bitsOf(dirL.color[k]));
+    for (int k = 0; k < 3; ++k) put(bitsOf(dirL.direction[k]));
+    for (int k = 0; k < 3; ++k) put(bitsOf(gammaValue[k]));
+    put(bitsOf(brightness));
+    // What is drawn: programs, the sky's texture, the level's meshes and the sun.
+    put(textureShader.program);
+    put(map.skybox ? programOf(map.skybox->skyboxShader) : 0u);
+    put(map.skybox ? static_cast<unsigned int>(map.skybox->cubemapTexture) : 0u);
+    put(programOf(playerModel.shader));
+    put(bitsOf(levelMeshes.data()));
+    put(levelMeshes.size());
+    put(bitsOf(sunMesh));
+    // The render state: F1 (polygon mode) and F2 (culling) change what covers a texel, and where
+    // nothing covers one the clear colour shows.
+    GLint polygonMode[2] = {0, 0};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    put(static_cast<std::uint32_t>(polygonMode[0]));
+    put(static_cast<std::uint32_t>(polygonMode[1]));
+    put(glIsEnabled(GL_CULL_FACE));
+    put(static_cast<std::uint32_t>(integerState(GL_CULL_FACE_MODE)));
+    put(static_cast<std::uint32_t>(integerState(GL_FRONT_FACE)));
+    GLfloat clearColor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor);
+    for (int k = 0; k < 3; ++k) put(bitsOf(clearColor[k]));  // the faces have no alpha
+    put(glIsEnabled(GL_BLEND));
+    put(static_cast<std::uint32_t>(integerState(GL_BLEND_SRC_RGB)));
+    put(static_cast<std::uint32_t>(integerState(GL_BLEND_DST_RGB)));
+    put(static_cast<std::uint32_t>(integerState(GL_BLEND_EQUATION_RGB)));
+    put(glIsEnabled(GL_DEPTH_TEST));
+    put(static_cast<std::uint32_t>(integerState(GL_DEPTH_FUNC)));
+    GLboolean depthMask = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
+    put(depthMask);
+    GLboolean colorMask[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
+    glGetBooleanv(GL_COLOR_WRITEMASK, colorMask);
+    put(static_cast<std::uint64_t>(colorMask[0]) | colorMask[1] << 1 | colorMask[2] << 2);
+    return in;
+}
+
+void growBox(glm::vec3& low, glm::vec3& high, const glm::vec3& point) {
+    low = glm::min(low, point);
+    high = glm::max(high, point);
+}
+
+// The eight corners of a box, carried through an affine matrix into the running bounds.
+void growByTransformedBox(EnvironmentMap::ThiefBounds& bounds, const glm::mat4& transform, const glm::vec3& low,
+                          const glm::vec3& high) {
+    for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec3 p((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y, (corner & 4) ? high.z : low.z);
+        const glm::vec3 q(transform * glm::vec4(p, 1.0f));
+        if (bounds.empty) {
+            bounds.low = bounds.high = q;
+            bounds.empty = false;
+        } else {
+            growBox(bounds.low, bounds.high, q);
+        }
+    }
+}
+
+bool isAffine(const glm::mat4& m) {
+    return m[0][3] == 0.0f && m[1][3] == 0.0f && m[2][3] == 0.0f && m[3][3] == 1.0f;
+}
+
+bool isFinite(const glm::mat4& m) {
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            if (!std::isfinite(m[c][r])) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+}  // namespace
 
 CubeMap createEmptyCubeMap() {
     CubeMap map;
@@ -58,6 +164,133 @@ void EnvironmentMap::release() {
     fbo.release();
     rbo.release();
     cubeMap.id.release();
+    forgetFaces();
+}
+
+void EnvironmentMap::forgetFaces() { faces = {}; }
+
+void EnvironmentMap::boxBones(const PlayerModel& model) {
+    std::size_t vertexCount = 0;
+    for (const Mesh& mesh : model.model.meshes) {
+        vertexCount += mesh.vertices.size();
+    }
+    // A reload brings new vertex buffers.
+    const void* firstVertices = model.model.meshes.empty() ? nullptr : model.model.meshes.front().vertices.data();
+    if (boxedModel == &model.model && boxedVertices == firstVertices && boxedVertexCount == vertexCount &&
+        !boneBoxes.empty()) {
+        return;
+    }
+    boxedModel = &model.model;
+    boxedVertices = firstVertices;
+    boxedVertexCount = vertexCount;
+    boneBoxes.assign(boneSlots + 1, BoneBox{});
+    boxesKnown = true;
+    auto add = [this](std::size_t slot, const glm::vec3& p) {
+        BoneBox& box = boneBoxes[slot];
+        if (!box.used) {
+            box.used = true;
+            box.low = box.high = p;
+        } else {
+            growBox(box.low, box.high, p);
+        }
+    };
+    for (const Mesh& mesh : model.model.meshes) {
+        for (const Vertex& v : mesh.vertices) {
+            if (!std::isfinite(v.position.x) || !std::isfinite(v.position.y) || !std::isfinite(v.position.z)) {
+                boxesKnown = false;
+                return;
+            }
+            // The program sums weight x bone x position over the slots whose id names a bone; a
+            // vertex without one keeps its bind pose. With weights >= 0 and some weight > 0 the
+            // sum lies on the positive side of a plane through the origin of clip space only if
+            // one of its terms does, so the boxes of the bones it uses bound it. Other weights
+            // (negative, or all zero: the vertex collapses onto the eye) cannot be bounded so.
+            bool moved = false;
+            bool weighted = false;
+            for (int k = 0; k < 4; ++k) {
+                const std::int32_t id = v.boneIds[k];
+                if (id < 0 || id >= Animator::boneMatrixCount) {
+                    continue;
+                }
+                moved = true;
+                const float w = v.weights[k];
+                if (!(w >= 0.0f) || !std::isfinite(w)) {
+                    boxesKnown = false;
+                    return;
+                }
+                if (w > 0.0f) {
+                    weighted = true;
+                    add(static_cast<std::size_t>(id), v.position);
+                }
+            }
+            if (!moved) {
+                add(unmovedSlot, v.position);
+            } else if (!weighted) {
+                boxesKnown = false;
+                return;
+            }
+        }
+    }
+}
+
+EnvironmentMap::ThiefBounds EnvironmentMap::thiefBounds(const PlayerModel& model, const glm::vec3& controllerPosition,
+                                                        float yawDegrees) {
+    ThiefBounds bounds;
+    boxBones(model);
+    if (!boxesKnown) {
+        return bounds;
+    }
+    // The bone matrices the program holds are the last ones uploaded, which the animation step
+    // keeps in boneMatrices; the program's array is 100 long.
+    const std::size_t uploaded = std::min(model.boneMatrices.size(), boneSlots);
+    const glm::mat4 placement = playerModelMatrix(controllerPosition, yawDegrees);
+    for (std::size_t slot = 0; slot <= boneSlots; ++slot) {
+        const BoneBox& box = boneBoxes[slot];
+        if (!box.used) {
+            continue;
+        }
+        glm::mat4 transform = placement;
+        if (slot != unmovedSlot) {
+            if (slot >= uploaded) {
+                return bounds;  // a bone the program has no matrix of ours for
+            }
+            const glm::mat4& bone = model.boneMatrices[slot];
+            if (!isAffine(bone) || !isFinite(bone)) {
+                return bounds;
+            }
+            transform = placement * bone;
+        }
+        growByTransformedBox(bounds, transform, box.low, box.high);
+    }
+    bounds.known = isFinite(placement) && std::isfinite(bounds.low.x + bounds.low.y + bounds.low.z + bounds.high.x +
+                                                        bounds.high.y + bounds.high.z);
+    return bounds;
+}
+
+bool boundsOutsideView(const glm::vec3& low, const glm::vec3& high, const glm::mat4& viewProjection) {
+    glm::vec4 corners[8];
+    for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec3 p((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y, (corner & 4) ? high.z : low.z);
+        corners[corner] = viewProjection * glm::vec4(p, 1.0f);
+    }
+    // The six planes of the clip volume, -w <= x, y, z <= w, as signed distances (inside >= 0).
+    // A margin of 1 % of w is about 2.5 texels of a 512-texel face.
+    for (int plane = 0; plane < 6; ++plane) {
+        const int axis = plane / 2;
+        const float sign = (plane % 2 == 0) ? 1.0f : -1.0f;
+        bool allOutside = true;
+        for (const glm::vec4& c : corners) {
+            const float distance = c.w + sign * c[axis];
+            if (!(distance < -(0.01f * std::abs(c.w) + 1e-4f))) {
+                allOutside = false;
+                break;
+            }
+        }
+        if (allOutside) {
+            return true;
+        }
+    }
+    return false;
 }
 
 CaptureAngles captureAngles(int face) {
@@ -84,6 +317,7 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
                           const glm::vec3& gammaValue) {
     Camera& camera = *Camera::getInstance();
     PlayerModel& playerModel = *PlayerModel::getInstance();
+    const Player& player = *Player::getInstance();
     camera.savedYaw = camera.yaw;
     camera.savedPitch = camera.pitch;
     camera.savedAspect = camera.aspect;
@@ -92,24 +326,46 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
     camera.fov = 90.0f;
     camera.aspect = 1.0f;
 
-    glBindFramebuffer(GL_FRAMEBUFFER, environmentMap.fbo);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glViewport(0, 0, environmentMap.cubeMap.size, environmentMap.cubeMap.size);
+    const EnvironmentMap::CaptureInputs inputs =
+        readCaptureInputs(environmentMap, *textureShader, playerModel, gammaValue);
+    const EnvironmentMap::ThiefBounds thief = environmentMap.thiefBounds(playerModel, player.position, player.yaw);
+    environmentMap.facesDrawnLastCapture = 0;
+    bool framebufferBound = false;
     for (int i = 0; i < 6; ++i) {
-        renderingCubemap = true;
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + i,
-                               environmentMap.cubeMap.id, 0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        // The camera is pointed along every face, drawn or not: it keeps the last face's axes
+        // and matrices after the capture either way.
         const CaptureAngles angles = captureAngles(i);
         camera.yaw = angles.yaw;
         camera.pitch = angles.pitch;
         camera.updateVectors();
         camera.view = captureViewMatrix(camera.right, camera.up, camera.front);
+        const bool thiefReaches =
+            !thief.known || (!thief.empty && !boundsOutsideView(thief.low, thief.high, camera.projection * camera.view));
+        EnvironmentMap::FaceRecord& face = environmentMap.faces[static_cast<std::size_t>(i)];
+        const bool draw = environmentMap.drawEveryFace || !face.drawn || face.inputs != inputs || thiefReaches ||
+                          face.thiefReached;
+        if (!draw) {
+            continue;
+        }
+        if (!framebufferBound) {
+            glBindFramebuffer(GL_FRAMEBUFFER, environmentMap.fbo);
+            glDrawBuffer(GL_COLOR_ATTACHMENT0);
+            glViewport(0, 0, environmentMap.cubeMap.size, environmentMap.cubeMap.size);
+            framebufferBound = true;
+        }
+        renderingCubemap = true;
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + i,
+                               environmentMap.cubeMap.id, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         setLightUniforms(*textureShader, gammaValue);
         renderSkybox(*environmentMap.skybox, 1.0f - blendFactor);
         renderPlayer(playerModel);
         drawLevelMeshes(textureShader);
         drawSunMesh(textureShader);
+        face.drawn = true;
+        face.thiefReached = thiefReaches;
+        face.inputs = inputs;
+        environmentMap.facesDrawnLastCapture |= 1u << i;
     }
     renderingCubemap = false;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -1,13 +1,22 @@
 #pragma once
 // The mirror cube at the world origin: the scene is captured into the six faces of a cube map
-// from the origin after every fixed step, and the cube is drawn reflecting it.
+// from the origin after the fixed steps of the running game, and the cube is drawn reflecting it.
+//
+// The level and the sun never move, so a face is drawn again only when something it shows may
+// have changed since it was last drawn: the light and sky (blendFactor), gamma, the render state
+// the draws depend on, or the thief, whose bounds reach the face now or reached it then (so its
+// old image is painted over). Every other face keeps the texels it would draw.
+#include <array>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 
 #include "framework/GlHandle.h"
 
+class PlayerModel;
 class Shader;
 class Skybox;
 
@@ -23,14 +32,65 @@ public:
     CubeMap cubeMap;
     Skybox* skybox = nullptr;
 
+    // Draws all six faces at every capture (tests compare the face skipping with it).
+    bool drawEveryFace = false;
+    // Bit i set: the last capture drew face i.
+    unsigned int facesDrawnLastCapture = 0;
+
     static EnvironmentMap* getInstance();
 
     // Gives the framebuffer, the renderbuffer and the cube-map texture back (shutdown).
     void release();
 
+    // The next capture draws every face.
+    void forgetFaces();
+
+    // What a face's pixels depend on besides the thief: light, sky grade, gamma, the programs,
+    // textures and meshes drawn, and the OpenGL state the draws run under.
+    using CaptureInputs = std::array<std::uint64_t, 40>;
+
+    // The thief's bounds in render space around its skinned vertices as the animated-model
+    // program will place them; `known` false when they cannot be bounded (every face counts
+    // as reached then).
+    struct ThiefBounds {
+        bool known = false;
+        bool empty = true;
+        glm::vec3 low{0.0f};
+        glm::vec3 high{0.0f};
+    };
+    ThiefBounds thiefBounds(const PlayerModel& model, const glm::vec3& controllerPosition, float yawDegrees);
+
 private:
     EnvironmentMap();
+    friend void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader> textureShader,
+                                     const glm::vec3& gammaValue);
+
+    struct FaceRecord {
+        bool drawn = false;        // holds a capture at all
+        bool thiefReached = false; // the thief's bounds reached the face when it was drawn
+        CaptureInputs inputs{};
+    };
+    std::array<FaceRecord, 6> faces{};
+
+    // Mesh-space boxes of the player model's vertices, one per bone that moves them (slot 100:
+    // the vertices no bone moves), made once per model.
+    struct BoneBox {
+        bool used = false;
+        glm::vec3 low{0.0f};
+        glm::vec3 high{0.0f};
+    };
+    const void* boxedModel = nullptr;
+    const void* boxedVertices = nullptr;
+    std::size_t boxedVertexCount = 0;
+    bool boxesKnown = false;
+    std::vector<BoneBox> boneBoxes;
+    void boxBones(const PlayerModel& model);
 };
+
+// True when nothing inside `bounds` (render space) can reach the clip volume of
+// `viewProjection`: every corner lies outside one and the same clip plane, with a margin of a
+// few texels for rounding.
+bool boundsOutsideView(const glm::vec3& low, const glm::vec3& high, const glm::mat4& viewProjection);
 
 // A 512 x 512 RGB cube map without images.
 CubeMap createEmptyCubeMap();
@@ -47,7 +107,8 @@ CaptureAngles captureAngles(int face);
 // are; no translation: the eye is the origin.
 glm::mat4 captureViewMatrix(const glm::vec3& storedRight, const glm::vec3& storedUp, const glm::vec3& front);
 
-// Renders the scene into the six faces; restores the camera and the viewport afterwards.
+// Renders the scene into the faces whose texels may have changed since they were last drawn;
+// restores the camera and the viewport afterwards.
 void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader> textureShader,
                           const glm::vec3& gammaValue);
 

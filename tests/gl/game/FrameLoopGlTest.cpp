@@ -1,7 +1,7 @@
 // The frame loop on the game's real scene, assembled as start-up assembles it, driven by a test
 // clock: the fixed step at 80 frames a second and after a stall, the clock sound's threshold,
 // the light a frame applies, the pause (clean frame, snapshot, sound fade) and the particle
-// warm-up of the first pass.
+// warm-up of the first pass, and the environment capture the loading screen owes.
 #include <gtest/gtest.h>
 
 #include <GLFW/glfw3.h>
@@ -30,9 +30,11 @@
 #include "game/SoundManager.h"
 #include "game/Startup.h"
 #include "platform/system/Clock.h"
+#include "renderer/EnvironmentMap.h"
 #include "renderer/ParticleSystem.h"
 #include "renderer/RendererState.h"
 #include "support/GlContext.h"
+#include "support/PixelReadback.h"
 #include "support/RecordingEngine.h"
 
 namespace {
@@ -358,4 +360,47 @@ TEST_F(FrameLoop, TheFirstPassAdvancesTheParticles120TimesByAFifthOfASecond) {
     pass(kFrame80);
     EXPECT_EQ(warmUpPassDraws - particleDraws, 240);
     EXPECT_EQ(state->frameCount - updatesBefore, 122);
+}
+
+// The loading screen hides the mirror cube: its fixed steps owe a capture instead of making one,
+// except the step of its last frame, whose capture the next game frames show (they may run
+// without a step of their own).
+TEST_F(FrameLoop, TheLoadingScreenCapturesOnlyOnItsLastFrameAndThatCaptureIsCurrent) {
+    EnvironmentMap& map = *EnvironmentMap::getInstance();
+    pass(kFixedStep * 1.01);  // a game frame: captured
+    // Brighter from here on: a capture made before the screen ended would show the old gamma.
+    struct RestoreBrightness {
+        float value = brightness;
+        ~RestoreBrightness() {
+            brightness = value;
+            applyBrightness();
+        }
+    } restore;
+    brightness = 4.0f;
+    applyBrightness();
+    introActive = true;
+    loadingScreen = true;
+    state->textTicks = FadeTimings::getInstance()->shortFadeOutStart - 3;
+    for (int frame = 0; frame < 2; ++frame) {
+        pass(kFixedStep * 1.01);
+        ASSERT_TRUE(introActive);
+        EXPECT_TRUE(physicsTicked) << "a capture under the loading screen, frame " << frame;
+    }
+    pass(kFixedStep * 1.01);
+    ASSERT_FALSE(introActive);
+    EXPECT_FALSE(physicsTicked) << "the last frame of the loading screen owes its capture";
+
+    std::vector<testgl::Pixels> made;
+    for (int face = 0; face < 6; ++face) {
+        made.push_back(testgl::readTexture(map.cubeMap.id, GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face)));
+    }
+    map.drawEveryFace = true;
+    glEnable(GL_DEPTH_TEST);  // as the frame loop captures
+    renderEnvironmentMap(map, context->textureShader, gammaVector);
+    map.drawEveryFace = false;
+    for (int face = 0; face < 6; ++face) {
+        const testgl::Pixels now =
+            testgl::readTexture(map.cubeMap.id, GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face));
+        EXPECT_TRUE(now.rgba == made[static_cast<std::size_t>(face)].rgba) << "face " << face << " is stale";
+    }
 }
