@@ -88,7 +88,11 @@ bool SceneImpl::simulate(float dt)
 
     auto* cpu = static_cast<CpuDispatcherImpl*>(desc.dispatcher);
     const std::size_t workers = (cpu != nullptr) ? std::max(1u, cpu->getWorkerCount()) : 1u;
-    stepChunk = std::max<std::size_t>(1, (stepItems.size() + workers - 1) / workers);
+    // Refreshing one object's bounds takes tens of nanoseconds and waking a worker some
+    // microseconds, so the work is shared out only where each worker gets enough of it: a
+    // level of a few dozen shapes goes to one worker as one task.
+    constexpr std::size_t minItemsPerTask = 256;
+    stepChunk = std::max(minItemsPerTask, (stepItems.size() + workers - 1) / workers);
     const std::size_t tasks = std::max<std::size_t>(1, (stepItems.size() + stepChunk - 1) / stepChunk);
     stepLatch.reset(static_cast<unsigned>(tasks));
     for (std::size_t t = 0; t < tasks; ++t) {
