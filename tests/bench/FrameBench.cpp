@@ -223,6 +223,7 @@ int runOneSize(int width, int height, int frames) {
         envCubemapTexture = environmentMap->cubeMap.id;
         physicsTicked = false;
         lap(capture);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);  // where the loop clears the frame
         renderFrame(context);
         lap(scene);
         glfwSwapBuffers(window);
