@@ -54,60 +54,63 @@ void Shader::release() {
 
 void Shader::use() { glUseProgram(program); }
 
-GLint Shader::getUniformLocation(std::string name) {
-    const auto found = uniformLocations.find(name);
+GLint Shader::getUniformLocation(std::string_view name) {
+    // The name is copied into a string kept for look-ups, so a look-up allocates nothing once
+    // that string has grown to the longest name asked for.
+    lookupName.assign(name.data(), name.size());
+    const auto found = uniformLocations.find(lookupName);
     if (found != uniformLocations.end()) {
         return found->second;
     }
-    const GLint location = glGetUniformLocation(program, name.c_str());
-    uniformLocations.emplace(std::move(name), location);
+    const GLint location = glGetUniformLocation(program, lookupName.c_str());
+    uniformLocations.emplace(lookupName, location);
     return location;
 }
 
-void Shader::setUniform(std::string name, const glm::mat3& value) {
-    const GLint location = getUniformLocation(std::move(name));
+void Shader::setUniform(std::string_view name, const glm::mat3& value) {
+    const GLint location = getUniformLocation(name);
     if (location != -1) {
         glUniformMatrix3fv(location, 1, GL_FALSE, glm::value_ptr(value));
     }
 }
 
-void Shader::setUniform(std::string name, const glm::mat4& value) {
-    const GLint location = getUniformLocation(std::move(name));
+void Shader::setUniform(std::string_view name, const glm::mat4& value) {
+    const GLint location = getUniformLocation(name);
     if (location != -1) {
         glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(value));
     }
 }
 
-void Shader::setUniform(std::string name, const glm::vec2& value) {
-    const GLint location = getUniformLocation(std::move(name));
+void Shader::setUniform(std::string_view name, const glm::vec2& value) {
+    const GLint location = getUniformLocation(name);
     if (location != -1) {
         glUniform2f(location, value.x, value.y);
     }
 }
 
-void Shader::setUniform(std::string name, const glm::vec3& value) {
-    const GLint location = getUniformLocation(std::move(name));
+void Shader::setUniform(std::string_view name, const glm::vec3& value) {
+    const GLint location = getUniformLocation(name);
     if (location != -1) {
         glUniform3f(location, value.x, value.y, value.z);
     }
 }
 
-void Shader::setUniform(std::string name, const glm::vec4& value) {
-    const GLint location = getUniformLocation(std::move(name));
+void Shader::setUniform(std::string_view name, const glm::vec4& value) {
+    const GLint location = getUniformLocation(name);
     if (location != -1) {
         glUniform4f(location, value.x, value.y, value.z, value.w);
     }
 }
 
-void Shader::setUniform(std::string name, int value) {
-    const GLint location = getUniformLocation(std::move(name));
+void Shader::setUniform(std::string_view name, int value) {
+    const GLint location = getUniformLocation(name);
     if (location != -1) {
         glUniform1i(location, value);
     }
 }
 
-void Shader::setUniform(std::string name, float value) {
-    const GLint location = getUniformLocation(std::move(name));
+void Shader::setUniform(std::string_view name, float value) {
+    const GLint location = getUniformLocation(name);
     if (location != -1) {
         glUniform1f(location, value);
     }

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include <glm/glm.hpp>
@@ -30,18 +31,19 @@ public:
 
     void use();
 
-    // Cached per name, -1 (a uniform the program lacks or the driver dropped) included.
-    GLint getUniformLocation(std::string name);
+    // Cached per name, -1 (a uniform the program lacks or the driver dropped) included. Once a
+    // name is cached, looking it up again allocates nothing.
+    GLint getUniformLocation(std::string_view name);
 
     // These set a uniform of the current program (call use first); a name the program
     // lacks sends nothing. Matrices go in GLM's column-major order.
-    void setUniform(std::string name, const glm::mat3& value);
-    void setUniform(std::string name, const glm::mat4& value);
-    void setUniform(std::string name, const glm::vec2& value);
-    void setUniform(std::string name, const glm::vec3& value);
-    void setUniform(std::string name, const glm::vec4& value);
-    void setUniform(std::string name, int value);
-    void setUniform(std::string name, float value);
+    void setUniform(std::string_view name, const glm::mat3& value);
+    void setUniform(std::string_view name, const glm::mat4& value);
+    void setUniform(std::string_view name, const glm::vec2& value);
+    void setUniform(std::string_view name, const glm::vec3& value);
+    void setUniform(std::string_view name, const glm::vec4& value);
+    void setUniform(std::string_view name, int value);
+    void setUniform(std::string_view name, float value);
 
     // Gives the program back now (unbinding it first); the destructor then does nothing.
     // Shutdown calls this for programs that outlive the context.
@@ -55,4 +57,7 @@ public:
     std::string fragmentShader;
     bool fromSource = false;
     std::unordered_map<std::string, GLint> uniformLocations;
+
+private:
+    std::string lookupName;  // the name being looked up, NUL-terminated for OpenGL
 };

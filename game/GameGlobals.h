@@ -21,6 +21,10 @@
 //   swapBuffersHook              (GameLoop.cpp) glfwSwapBuffers unless setSwapBuffersHook
 //                                replaced it
 
+// ---- scratch storage (no meaning between frames) -------------------------------------------------
+//   drawTimeLeft()::line          (Screens.cpp) the HUD's time line, kept so that writing it each
+//                                frame needs no new allocation
+
 // ---- constants (not state) ---------------------------------------------------------------------
 //   screenText::introQuote and the HUD's text pieces (ScreenText.h); kNames, the sound files'
 //   names (SoundManager.cpp); printTitleBanner()::libraries (Console.cpp)

@@ -15,7 +15,8 @@ using SwapBuffersHook = void (*)(GLFWwindow* window);
 void setSwapBuffersHook(SwapBuffersHook hook);
 
 // advanceFixedStep (time measured, at most one fixed step: rules, player, camera, physics),
-// then clears the frame and recomputes the per-frame values the renderer and the sound read.
+// then recomputes the per-frame values the renderer and the sound read. It draws nothing: the
+// pass clears the frame after the environment capture.
 void updateGame(GameContext& context);
 
 // The per-frame values of updateGame, split out for tests: the fades from the player's height,

@@ -88,10 +88,17 @@ int wholeSecondsFromText(const std::string& text) {
 }
 
 std::string timeLeftLine(const std::string& remainingText) {
+    std::string line;
+    writeTimeLeftLine(remainingText, line);
+    return line;
+}
+
+void writeTimeLeftLine(const std::string& remainingText, std::string& line) {
     const int n = wholeSecondsFromText(remainingText);
     char buffer[64];
     std::snprintf(buffer, sizeof(buffer), "%02d:%02d", n / 60, n % 60);
-    return timeLeftPrefix + std::string(buffer);
+    line.assign(timeLeftPrefix);
+    line.append(buffer);
 }
 
 glm::vec3 blendColor(const glm::vec3& from, const glm::vec3& to, float t) { return from + (to - from) * t; }

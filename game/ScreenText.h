@@ -41,6 +41,9 @@ int wholeSecondsFromText(const std::string& text);
 
 // "time  left    " and the minutes and seconds, each at least two digits ("01:05").
 std::string timeLeftLine(const std::string& remainingText);
+// The same line written into `line`, reusing its storage: the HUD keeps one string for it, so
+// drawing the clock allocates nothing from frame to frame.
+void writeTimeLeftLine(const std::string& remainingText, std::string& line);
 
 // from + (to - from) * t, per component.
 glm::vec3 blendColor(const glm::vec3& from, const glm::vec3& to, float t);

@@ -135,7 +135,9 @@ void drawIntroText(TextRenderer& text, float alpha) {
 
 void drawTimeLeft(TextRenderer& text, const std::string& remaining, float blend) {
     const glm::vec3 color = blendColor(text.orangeColor, text.blueColor, blend);
-    text.renderText(screenText::timeLeftLine(remaining), static_cast<float>(windowWidth / 17),
+    static std::string line;  // kept from frame to frame for its storage
+    screenText::writeTimeLeftLine(remaining, line);
+    text.renderText(line, static_cast<float>(windowWidth / 17),
                     static_cast<float>(windowHeight) / 15.5f, 1.0f, color, 1.0f);
 }
 

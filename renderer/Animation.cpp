@@ -1,6 +1,7 @@
 #include "renderer/Animation.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <utility>
 
 #include <assimp/Importer.hpp>
@@ -238,6 +239,16 @@ Animator::Animator(Animation* animation)
     : finalBoneMatrices(boneMatrixCount, glm::mat4(1.0f)),
       currentAnimation(animation),
       previousAnimation(animation) {}
+
+void Animator::restart(Animation* animation) {
+    finalBoneMatrices.assign(boneMatrixCount, glm::mat4(1.0f));
+    currentAnimation = previousAnimation = animation;
+    currentTime = previousTime = blend = 0.0f;
+    for (glm::mat4* m : {&previousTranslation, &previousRotation, &previousScale, &currentTranslation,
+                         &currentRotation, &currentScale, &blendedTranslation, &blendedRotation, &blendedScale}) {
+        *m = glm::mat4(1.0f);
+    }
+}
 
 void Animator::computeBoneTransform(const AnimationNode* node, const glm::mat4& parentTransform) {
     if (node == nullptr || currentAnimation == nullptr) {

@@ -107,6 +107,9 @@ public:
     // Both clips `animation` (may be null), both times 0, 100 identity matrices.
     explicit Animator(Animation* animation = nullptr);
 
+    // Becomes what a new Animator on `animation` is, keeping the storage of the matrix list.
+    void restart(Animation* animation);
+
     // Writes the skinning matrix of every node of the subtree whose name is in the current clip's
     // bone map; ids outside [0, 100) have no matrix and are skipped.
     void computeBoneTransform(const AnimationNode* node, const glm::mat4& parentTransform);

@@ -188,13 +188,12 @@ void renderPlayer(PlayerModel& model) {
     sendVector(shader.program, "viewPos", cameraEyeRenderSpace(camera.position));
     sendMatrix(shader.program, "model", playerModelMatrix(player.position, player.yaw));
 
-    // Only on update ticks: between them the program keeps the last matrices.
-    if (animate) {
+    // Only on update ticks: between them the program keeps the last matrices. One call fills
+    // the array from element 0 on; its location is looked up once per program.
+    if (animate && !model.boneMatrices.empty()) {
         const std::size_t count = std::min<std::size_t>(model.boneMatrices.size(), Animator::boneMatrixCount);
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::string name = "finalBonesMatrices[" + std::to_string(i) + "]";
-            sendMatrix(shader.program, name.c_str(), model.boneMatrices[i]);
-        }
+        glUniformMatrix4fv(shader.getUniformLocation("finalBonesMatrices"), static_cast<GLsizei>(count), GL_FALSE,
+                           glm::value_ptr(model.boneMatrices.front()));
     }
     model.model.draw(model.shader);
 }

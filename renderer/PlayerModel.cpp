@@ -46,7 +46,8 @@ void PlayerModel::resetToIdle() {
     previousState = stateValue(PlayerAnimationState::Idle);
     crossFade = 0.0f;
     idleCounter = 0;
-    animator = Animator(&idleAnimation);
+    // Every frame of an end screen comes here: the animator starts over in place.
+    animator.restart(&idleAnimation);
 }
 
 void PlayerModel::release() {

@@ -165,7 +165,7 @@ void TextRenderer::rasterise(int code, FT_FaceRec_* face, bool fromFallback) {
     glyphs.insert_or_assign(static_cast<char>(code), currentGlyph);
 }
 
-float TextRenderer::renderText(std::string text, float x, float y, float scale, const glm::vec3& color,
+float TextRenderer::renderText(const std::string& text, float x, float y, float scale, const glm::vec3& color,
                                float alpha) {
     if (vao == 0 || vbo == 0) {
         // The HUD pass has not made the glyph quad yet: nothing can be drawn.

@@ -85,7 +85,7 @@ public:
 
     // Draws one line with the program already current; returns its width in pixels (the same
     // as textWidth). Without the glyph quad's vertex array nothing is drawn.
-    float renderText(std::string text, float x, float y, float scale, const glm::vec3& color, float alpha);
+    float renderText(const std::string& text, float x, float y, float scale, const glm::vec3& color, float alpha);
     float textWidth(const std::string& text, float scale) const;
     // The glyph quads of renderText; returns the pen's end x.
     float drawGlyphs(const std::string& text, float x, float y, float scale);

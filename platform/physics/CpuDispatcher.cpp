@@ -58,11 +58,14 @@ void CpuDispatcherImpl::workerLoop()
         std::function<void()> task;
         {
             std::unique_lock<std::mutex> lock(mutex);
-            wake.wait(lock, [this] { return stopping || !queue.empty(); });
-            if (queue.empty())
+            wake.wait(lock, [this] { return stopping || queueHead < queue.size(); });
+            if (queueHead == queue.size())
                 return;  // stopping, and nothing left to finish
-            task = std::move(queue.front());
-            queue.pop_front();
+            task = std::move(queue[queueHead++]);
+            if (queueHead == queue.size()) {
+                queue.clear();
+                queueHead = 0;
+            }
         }
         task();
         completed.fetch_add(1, std::memory_order_relaxed);

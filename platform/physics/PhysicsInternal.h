@@ -7,7 +7,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -57,7 +56,10 @@ private:
     std::vector<std::thread> workers;
     std::mutex mutex;
     std::condition_variable wake;
-    std::deque<std::function<void()>> queue;
+    // Tasks from queueHead on are waiting. Emptied in place once all are taken, so a queue
+    // that has held as many tasks as a step hands out allocates nothing afterwards.
+    std::vector<std::function<void()>> queue;
+    std::size_t queueHead = 0;
     bool stopping = false;
     std::atomic<std::uint64_t> completed{0};
 };
@@ -187,7 +189,8 @@ public:
     void removeManager(ControllerManagerImpl& manager);
 
 private:
-    void runStepTask(std::size_t begin, std::size_t end);
+    // Task t of a step refreshes the bounds of items t * stepChunk up to the next task's first.
+    void runStepTask(std::size_t task);
     void applyStep();
 
     PhysicsImpl& physics;
@@ -205,6 +208,7 @@ private:
     float stepDt = 0.0f;
     unsigned stepCount = 0;
     std::vector<StepItem> stepItems;
+    std::size_t stepChunk = 1;
     TaskLatch stepLatch;
     bool released = false;
 };

@@ -446,6 +446,7 @@ int runOneSize(const Options& options) {
         envCubemapTexture = environmentMap->cubeMap.id;
         physicsTicked = false;
         lap(&Posture::capture);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);  // where the loop clears the frame
         renderFrame(context);
         lap(&Posture::scene);
         glfwSwapBuffers(window);

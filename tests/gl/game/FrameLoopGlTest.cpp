@@ -269,6 +269,23 @@ TEST_F(FrameLoop, TheFrameLightsTheLevelBlueAtTheOriginAndOrangeFromTenUnitsOn) 
     }
 }
 
+// The wait of a closed gate must hand control back to the loop (which tests the close flag
+// again) whatever the clock does: here it stands still, from far off the deadline to just
+// before it.
+TEST_F(FrameLoop, AClosedFrameGateEndsThePassWithoutDrawingWhileTheClockStandsStill) {
+    ASSERT_EQ(pass(kFrame80), 1);
+    for (const double early : {kFrame80 * 0.75, 0.0004, 0.00005}) {
+        SCOPED_TRACE(testing::Message() << early * 1000.0 << " ms before the deadline");
+        testSeconds = state->lastFrame + state->frameInterval - early;
+        swaps = 0;
+        const int ticks = state->jumpTicks;
+        EXPECT_FALSE(runFramePass(*context));
+        EXPECT_EQ(swaps, 0);
+        EXPECT_EQ(state->jumpTicks, ticks);
+    }
+    EXPECT_EQ(pass(0.0001), 1);
+}
+
 TEST_F(FrameLoop, TheCleanFrameBeforeAPauseIsSwappedTwiceAndTheNextPassTakesTheSnapshot) {
     EXPECT_EQ(pass(kFrame80), 1);
     // P pressed in the running game.
