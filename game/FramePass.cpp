@@ -45,7 +45,7 @@ void drawIntroEnding(GameContext& context) {
                 sound->setBattleAmbienceVolume(introLoopFactor);
             }
             glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-            context.overlay->title.draw(textFadeAlpha);
+            drawScreenImage(context.overlay->title, textFadeAlpha);
         }
     }
     if (finished) {
@@ -96,7 +96,7 @@ void renderFrame(GameContext& context) {
     }
     if (fallOverlayFade > 0.0f || fallFade > 0.0f) {
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        context.overlay->red.draw(fallOverlayFade);
-        context.overlay->failed.draw(fallFade);
+        drawScreenImage(context.overlay->red, fallOverlayFade);
+        drawScreenImage(context.overlay->failed, fallFade);
     }
 }

@@ -73,4 +73,6 @@ void loadContextImages(GameContext& context, GLFWwindow* window, ParticleSystem*
     context.bgImage = GuiImage(cornerQuadVertices(currentWidth, currentHeight), "../assets/images/bg",
                                context.guiShader);
     context.muteImage = GuiImage(overlayQuad, "../assets/images/mute", context.guiShader);
+    // A small mark in one corner of a full-screen image.
+    context.muteImage.confineToVisibleTexels();
 }

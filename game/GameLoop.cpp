@@ -81,6 +81,16 @@ void drawBothParticleSystems(GameContext& context) {
     if (context.smokeParticles) context.smokeParticles->updateAndDraw(blendFactor);
 }
 
+// Under the intro and end screens the window is cleared right after the particles, so they
+// only move (and fill the pool before the game starts).
+void advanceBothParticleSystems(GameContext& context) {
+    if (context.fireParticles) context.fireParticles->advance();
+    if (context.smokeParticles) context.smokeParticles->advance();
+    // The screens' images bind their texture on the active unit and sample unit 0; the particle
+    // draw used to leave unit 0 active after the capture's model draws.
+    glActiveTexture(GL_TEXTURE0);
+}
+
 // The pause sound fade: 0.5 s from 0 to 1 entering the pause, from 1 to 0 leaving it.
 void applyPauseSoundFade(GameContext& context) {
     if (!fadeIn && !fadeOut) {
@@ -316,7 +326,7 @@ bool runFramePass(GameContext& context) {
         if ((gameOver || introActive) && !closing) {
             glDisable(GL_DEPTH_TEST);
             glDisable(GL_MULTISAMPLE);
-            drawBothParticleSystems(context);
+            advanceBothParticleSystems(context);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
             if (gameOver) {
                 renderEndScreen(context);

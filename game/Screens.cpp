@@ -169,7 +169,7 @@ void renderIntroScreen(GameContext& context) {
         introLoopFactor = textFadeAlpha * 0.5f + 0.5f;
         setLoopVolumes(sound, introLoopFactor);
         glClearColor(0.149f, 0.333f, 0.459f, 1.0f);
-        overlay.loading.draw(textFadeAlpha);
+        drawScreenImage(overlay.loading, textFadeAlpha);
         if (introScreenEndsNow(state, fades)) {
             introActive = false;
         }
@@ -185,7 +185,7 @@ void renderIntroScreen(GameContext& context) {
     introSoundRequested = true;
     setLoopVolumes(sound, introLoopFactor);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    overlay.title.draw(textFadeAlpha);
+    drawScreenImage(overlay.title, textFadeAlpha);
     if (introScreenEndsNow(state, fades)) {
         introActive = false;
     }
@@ -195,23 +195,29 @@ void renderEndScreen(GameContext& context) {
     Overlay& overlay = *context.overlay;
     if (lostByFall) {
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        overlay.red.draw(fallOverlayFade);
-        overlay.failed.draw(fallFade);
+        drawScreenImage(overlay.red, fallOverlayFade);
+        drawScreenImage(overlay.failed, fallFade);
     } else if (escaped) {
         // Rendered frames, not ticks: the frame update turns them into escapeFade.
         context.gameState->endScreenTicks += 1;
         glClearColor(0.0f, 0.525f, 0.18f, 1.0f);
-        overlay.success.draw(escapeFade);
+        drawScreenImage(overlay.success, escapeFade);
         // The loops sink to half volume as the success image fades in.
         setLoopVolumes(context.soundManager, (1.0f - escapeFade) * 0.5f + 0.5f);
     } else if (lostByTime) {
         timeoutFade = screenText::timeoutAlpha(context.gameState->textTicks);
         glClearColor(0.678f, 0.071f, 0.0f, 1.0f);
-        overlay.failed.draw(timeoutFade);
+        drawScreenImage(overlay.failed, timeoutFade);
+    }
+}
+
+void drawScreenImage(GuiImage& image, float alpha) {
+    if (alpha != 0.0f) {
+        image.draw(alpha);
     }
 }
 
 void renderLoadingOverlay(Overlay& overlay) {
     glClearColor(0.149f, 0.333f, 0.459f, 1.0f);
-    overlay.loading.draw(textFadeAlpha);
+    drawScreenImage(overlay.loading, textFadeAlpha);
 }

@@ -12,6 +12,7 @@ struct FadeTimings;
 struct GameState;
 class TextRenderer;
 class Overlay;
+class GuiImage;
 
 // Once per game frame, after the scene and the corner images: status line, intro text near
 // the origin, time left, frame counter.
@@ -32,5 +33,10 @@ void renderIntroScreen(GameContext& context);
 bool introScreenEndsNow(const GameState& state, const FadeTimings& fades);
 // Every frame while the game is over: the first of fell, escaped, time out that holds.
 void renderEndScreen(GameContext& context);
+// A full-screen image blended with `alpha` over a frame drawn with depth testing off. At alpha 0
+// every fragment would blend to the colour already there and write no depth, so nothing is
+// drawn at all.
+void drawScreenImage(GuiImage& image, float alpha);
+
 // The loading image over the first game frames while the short intro fades out.
 void renderLoadingOverlay(Overlay& overlay);

@@ -390,6 +390,8 @@ void renderReflectiveCube(Skybox& skybox, unsigned int texture) {
     glm::mat4 model(0.0f);
     model[0][0] = model[1][1] = model[2][2] = model[3][3] = 0.75f;
     glUniformMatrix4fv(glGetUniformLocation(program, "model"), 1, GL_FALSE, glm::value_ptr(model));
+    const glm::mat3 normalMatrix = normalMatrixFor(model);
+    glUniformMatrix3fv(glGetUniformLocation(program, "normalMatrix"), 1, GL_FALSE, glm::value_ptr(normalMatrix));
     glUniformMatrix4fv(glGetUniformLocation(program, "view"), 1, GL_FALSE, glm::value_ptr(camera.view));
     glUniformMatrix4fv(glGetUniformLocation(program, "projection"), 1, GL_FALSE, glm::value_ptr(projection));
     // The camera keeps its position in physics space (z negated); the reflection needs the eye

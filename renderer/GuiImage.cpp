@@ -1,5 +1,7 @@
 #include "renderer/GuiImage.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "framework/Shader.h"
@@ -59,6 +61,59 @@ std::vector<float> cornerQuadVertices(int framebufferWidth, int framebufferHeigh
     };
 }
 
+PixelRect pixelsReachingVisibleTexels(const std::vector<VisibleTexels>& levels, int viewportWidth,
+                                      int viewportHeight) {
+    if (levels.empty() || viewportWidth <= 0 || viewportHeight <= 0) {
+        return {};
+    }
+    // Texels per pixel across the full-screen quad; trilinear filtering reads the levels
+    // floor(log2) and the one above it (only level 0 when magnifying). Two more levels cover
+    // any approximation of the level of detail.
+    const double footprint = std::max(static_cast<double>(levels[0].width) / viewportWidth,
+                                      static_cast<double>(levels[0].height) / viewportHeight);
+    const double lod = footprint > 1.0 ? std::log2(footprint) : 0.0;
+    const std::size_t lastLevel = std::min(levels.size() - 1, static_cast<std::size_t>(std::floor(lod)) + 2);
+
+    // The texture-coordinate range whose bilinear taps reach the box: a coordinate c reads the
+    // texels floor(c * size - 0.5) and the one after it; one texel of slack on each side. A
+    // range that crosses an edge reaches the opposite edge through the repeat wrapping.
+    const auto reach = [](int first, int last, int size, double& low, double& high) {
+        const double from = (first - 1.5) / size;
+        const double to = (last + 2.5) / size;
+        if (from < 0.0 || to > 1.0) {
+            low = 0.0;
+            high = 1.0;
+        } else {
+            low = std::min(low, from);
+            high = std::max(high, to);
+        }
+    };
+    double uLow = 2.0, uHigh = -1.0, vLow = 2.0, vHigh = -1.0;
+    for (std::size_t level = 0; level <= lastLevel; ++level) {
+        const VisibleTexels& box = levels[level];
+        if (box.x1 < box.x0 || box.y1 < box.y0 || box.width <= 0 || box.height <= 0) {
+            continue;
+        }
+        reach(box.x0, box.x1, box.width, uLow, uHigh);
+        reach(box.y0, box.y1, box.height, vLow, vHigh);
+    }
+    if (uHigh < uLow || vHigh < vLow) {
+        return {};
+    }
+    // The quad spans the viewport with coordinate 0 to 1: pixel p (from the left, or from the
+    // bottom) is shaded with (p + 0.5) / size. Two pixels of slack.
+    const auto pixels = [](double low, double high, int size, int& start, int& count) {
+        const int first = std::max(0, static_cast<int>(std::floor(low * size - 0.5)) - 2);
+        const int last = std::min(size - 1, static_cast<int>(std::ceil(high * size - 0.5)) + 2);
+        start = first;
+        count = std::max(0, last - first + 1);
+    };
+    PixelRect rect;
+    pixels(uLow, uHigh, viewportWidth, rect.x, rect.width);
+    pixels(vLow, vHigh, viewportHeight, rect.y, rect.height);
+    return rect;
+}
+
 GuiImage::GuiImage(std::vector<float> vertices, std::string basePath, std::shared_ptr<Shader> guiShader) {
     if (vertices.size() < quadFloatCount) {
         // draw always reads six vertices; a shorter buffer would be read past its end.
@@ -79,7 +134,8 @@ GuiImage::GuiImage(GuiImage&& other) noexcept
     : vao(std::move(other.vao)),
       vbo(std::move(other.vbo)),
       shader(std::move(other.shader)),
-      texture(std::move(other.texture)) {}
+      texture(std::move(other.texture)),
+      visibleTexels(std::move(other.visibleTexels)) {}
 
 GuiImage& GuiImage::operator=(GuiImage&& other) noexcept {
     if (this != &other) {
@@ -88,6 +144,7 @@ GuiImage& GuiImage::operator=(GuiImage&& other) noexcept {
         vbo = std::move(other.vbo);
         shader = std::move(other.shader);
         texture = std::move(other.texture);
+        visibleTexels = std::move(other.visibleTexels);
     }
     return *this;
 }
@@ -97,6 +154,7 @@ void GuiImage::release() {
     vbo.release();
     texture.reset();
     shader.reset();
+    visibleTexels.clear();
 }
 
 void GuiImage::draw(float alpha) {
@@ -108,7 +166,63 @@ void GuiImage::draw(float alpha) {
     shader->setUniform("alpha", alpha);
     glBindVertexArray(vao);
     glBindTexture(GL_TEXTURE_2D, texture ? texture->handle : 0u);
+    const bool confined = !visibleTexels.empty();
+    if (confined) {
+        GLint viewport[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        const PixelRect rect = pixelsReachingVisibleTexels(visibleTexels, viewport[2], viewport[3]);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(viewport[0] + rect.x, viewport[1] + rect.y, rect.width, rect.height);
+    }
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(quadVertexCount));
+    if (confined) {
+        glDisable(GL_SCISSOR_TEST);
+    }
+}
+
+void GuiImage::confineToVisibleTexels() {
+    visibleTexels.clear();
+    if (!texture || texture->handle == 0) {
+        return;
+    }
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    glBindTexture(GL_TEXTURE_2D, texture->handle);
+    GLint maxLevel = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, &maxLevel);
+    std::vector<unsigned char> texels;
+    std::vector<VisibleTexels> levels;
+    for (GLint level = 0; level <= maxLevel; ++level) {
+        GLint width = 0, height = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
+        if (width <= 0 || height <= 0) {
+            break;
+        }
+        // Four bytes a texel: every row is aligned whatever the pack alignment is.
+        texels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        VisibleTexels box;
+        box.width = width;
+        box.height = height;
+        box.x0 = width;
+        box.y0 = height;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const std::size_t texel = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                                          static_cast<std::size_t>(x);
+                if (texels[texel * 4 + 3] != 0) {
+                    box.x0 = std::min(box.x0, x);
+                    box.x1 = std::max(box.x1, x);
+                    box.y0 = std::min(box.y0, y);
+                    box.y1 = std::max(box.y1, y);
+                }
+            }
+        }
+        levels.push_back(box);
+    }
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    visibleTexels = std::move(levels);
 }
 
 Overlay* Overlay::getInstance() {

@@ -21,6 +21,26 @@ void createQuadVertexArray(const std::vector<float>& vertices, GlVertexArray& va
 // it wide and a twelfth high (normalised device coordinates, so the same at any size).
 std::vector<float> cornerQuadVertices(int framebufferWidth, int framebufferHeight);
 
+// The texels of one mip level (width x height texels) whose alpha is not 0: columns x0 to x1
+// and rows y0 to y1, inclusive; x1 < x0 when there is none.
+struct VisibleTexels {
+    int width = 0, height = 0;
+    int x0 = 0, y0 = 0, x1 = -1, y1 = -1;
+};
+
+// A rectangle of window pixels, origin lower left.
+struct PixelRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The pixels of a viewport of the given size in which a full-screen quad textured with these
+// levels (trilinear filtering, repeat wrapping) can sample a texel whose alpha is not 0:
+// bilinear taps on every level up to two above the ones the quad's footprint selects, a texel
+// of slack around each level's box and two pixels of slack around the result. Every other
+// pixel samples alpha 0 exactly. The empty rectangle when no level has such a texel.
+PixelRect pixelsReachingVisibleTexels(const std::vector<VisibleTexels>& levels, int viewportWidth,
+                                      int viewportHeight);
+
 class GuiImage {
 public:
     GlVertexArray vao;
@@ -45,8 +65,19 @@ public:
     // and "rotation" 0. Blending, depth test and viewport are the caller's.
     void draw(float alpha);
 
+    // For a full-screen image that is transparent nearly everywhere: reads the texture's mip
+    // levels back once and from then on draws the quad with the scissor test confined to the
+    // pixels that can sample a visible texel (pixelsReachingVisibleTexels). The quad is
+    // rasterized exactly as before and the colour of every other pixel would blend with alpha 0
+    // to what it was; the only thing left out is the depth they would write, so this is for an
+    // image after which the frame reads no depth (the mute mark).
+    void confineToVisibleTexels();
+
     // Gives the OpenGL names back (shutdown, before the context goes); the image is empty afterwards.
     void release();
+
+private:
+    std::vector<VisibleTexels> visibleTexels;  // empty: the quad is drawn whole
 };
 
 class Overlay {

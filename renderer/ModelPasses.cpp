@@ -27,6 +27,10 @@ void sendMatrix(GLuint program, const char* name, const glm::mat4& value) {
     glUniformMatrix4fv(glGetUniformLocation(program, name), 1, GL_FALSE, glm::value_ptr(value));
 }
 
+void sendMatrix(GLuint program, const char* name, const glm::mat3& value) {
+    glUniformMatrix3fv(glGetUniformLocation(program, name), 1, GL_FALSE, glm::value_ptr(value));
+}
+
 void sendVector(GLuint program, const char* name, const glm::vec3& value) {
     glUniform3fv(glGetUniformLocation(program, name), 1, glm::value_ptr(value));
 }
@@ -132,6 +136,10 @@ glm::mat4 playerModelMatrix(const glm::vec3& controllerPosition, float yawDegree
     return glm::rotate(m, (yawDegrees + 90.0f) * degreesToRadians, glm::vec3(0.0f, 1.0f, 0.0f));
 }
 
+glm::mat3 normalMatrixFor(const glm::mat4& model) {
+    return glm::mat3(glm::transpose(glm::inverse(glm::dmat4(model))));
+}
+
 glm::vec3 cameraEyeRenderSpace(const glm::vec3& cameraPosition) {
     return glm::vec3(cameraPosition.x, cameraPosition.y, -cameraPosition.z);
 }
@@ -156,7 +164,9 @@ void renderArtifacts(Artifacts& artifacts) {
     sendVector(shader.program, "lightColor", dirL.color);
 
     auto drawSlot = [&](int slot, const glm::vec3& position) {
-        sendMatrix(shader.program, "model", artifactModelMatrix(slot, position, artifacts.spinAngle));
+        const glm::mat4 modelMatrix = artifactModelMatrix(slot, position, artifacts.spinAngle);
+        sendMatrix(shader.program, "model", modelMatrix);
+        sendMatrix(shader.program, "normalMatrix", normalMatrixFor(modelMatrix));
         shader.setUniform("shininess", artifactShininess(slot));
         artifacts.models[static_cast<std::size_t>(slot)].draw(artifacts.shader);
     };
@@ -186,7 +196,9 @@ void renderPlayer(PlayerModel& model) {
     shader.setUniform("brightness", modelBrightness(brightness));
     sendVector(shader.program, "lightPos", sunRenderPosition);
     sendVector(shader.program, "viewPos", cameraEyeRenderSpace(camera.position));
-    sendMatrix(shader.program, "model", playerModelMatrix(player.position, player.yaw));
+    const glm::mat4 modelMatrix = playerModelMatrix(player.position, player.yaw);
+    sendMatrix(shader.program, "model", modelMatrix);
+    sendMatrix(shader.program, "normalMatrix", normalMatrixFor(modelMatrix));
 
     // Only on update ticks: between them the program keeps the last matrices. One call fills
     // the array from element 0 on; its location is looked up once per program.

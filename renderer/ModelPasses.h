@@ -71,5 +71,10 @@ glm::vec3 playerDrawPosition(const glm::vec3& controllerPosition);
 // The thief's model matrix at the controller's position, turned by the player's yaw (degrees).
 glm::mat4 playerModelMatrix(const glm::vec3& controllerPosition, float yawDegrees);
 
+// The matrix that carries a model's normals into world space (the inverse transpose of the
+// model matrix's upper 3 x 3), sent once per draw as "normalMatrix" instead of being inverted
+// for every vertex.
+glm::mat3 normalMatrixFor(const glm::mat4& model);
+
 // The camera's eye in render space: the camera keeps it in physics space (z negated).
 glm::vec3 cameraEyeRenderSpace(const glm::vec3& cameraPosition);

@@ -1,9 +1,13 @@
 #include "renderer/ParticleSimulation.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <random>
+
+#include <glm/mat4x4.hpp>
+#include <glm/vec4.hpp>
 
 namespace {
 
@@ -148,6 +152,51 @@ void ParticleSimulation::update(double dt, const glm::vec3& camera) {
     }
     std::sort(particles.begin(), particles.end(),
               [](const Particle& a, const Particle& b) { return a.cameraDistance > b.cameraDistance; });
+    ++streamsVersion;
+}
+
+int copyInstancesInView(const ParticleSimulation& simulation, const glm::mat4& viewProj, const glm::vec3& right,
+                        const glm::vec3& up, float* positionSize, unsigned char* color) {
+    // Clip coordinates are linear in the corner offsets: corner = centre +- r +- u, with r and u
+    // the clip-space images of right and up times half the size. Over the four corners a plane
+    // function f (w + x, w - x, ..., w - z; the inside has f >= 0) peaks at
+    // f(centre) + |f(r)| + |f(u)|. Worked in double; the GPU works in float, and the margin of a
+    // thousandth of the coordinates' size dwarfs its rounding.
+    glm::dmat4 m(viewProj);
+    const glm::dvec4 rightClip = m * glm::dvec4(glm::dvec3(right), 0.0);
+    const glm::dvec4 upClip = m * glm::dvec4(glm::dvec3(up), 0.0);
+    const auto planes = [](const glm::dvec4& v) {
+        return std::array<double, 6>{v.w + v.x, v.w - v.x, v.w + v.y, v.w - v.y, v.w + v.z, v.w - v.z};
+    };
+    const auto magnitude = [](const glm::dvec4& v) {
+        return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z) + std::fabs(v.w);
+    };
+    const std::array<double, 6> rightPlanes = planes(rightClip), upPlanes = planes(upClip);
+    const double rightSize = magnitude(rightClip), upSize = magnitude(upClip);
+
+    const float* inPosition = simulation.positionSizeData.get();
+    const unsigned char* inColor = simulation.colorData.get();
+    int kept = 0;
+    for (int n = 0; n < simulation.aliveCount; ++n) {
+        const float* instance = inPosition + 4 * n;
+        const double halfSize = 0.5 * static_cast<double>(instance[3]);
+        const glm::dvec4 centre = m * glm::dvec4(instance[0], instance[1], instance[2], 1.0);
+        const std::array<double, 6> centrePlanes = planes(centre);
+        const double margin = 1e-3 * (magnitude(centre) + halfSize * (rightSize + upSize)) + 1e-6;
+        bool outside = false;
+        for (int k = 0; k < 6 && !outside; ++k) {
+            const double peak =
+                centrePlanes[k] + halfSize * (std::fabs(rightPlanes[k]) + std::fabs(upPlanes[k]));
+            outside = peak < -margin;
+        }
+        if (outside) {
+            continue;
+        }
+        std::copy(instance, instance + 4, positionSize + 4 * kept);
+        std::copy(inColor + 4 * n, inColor + 4 * n + 4, color + 4 * kept);
+        ++kept;
+    }
+    return kept;
 }
 
 void ParticleSimulation::advance(bool tick, bool intro, double dt, const glm::vec3& cameraPosition) {

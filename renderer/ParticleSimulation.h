@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 
 struct Particle {
@@ -24,6 +25,8 @@ public:
     float smokeVelocityLimit = 0.1f;
     int lastUsedParticle = 0;
     int aliveCount = 0;  // instances written to the streams by the last update
+    // Counts the updates that rewrote the streams: the drawing side re-sends them only after one.
+    unsigned long streamsVersion = 0;
     std::array<Particle, MaxParticles> particles;
     int spawnIndex = 0;
     std::unique_ptr<float[]> positionSizeData;   // MaxParticles x (x, y, z, size)
@@ -64,6 +67,17 @@ private:
     // Presets of the two types.
     void applyPreset();
 };
+
+// Copies, in stream order, the instances of `simulation`'s streams whose camera-facing quad
+// (the particle shader's billboard: corners at position +- size / 2 along `right` and `up`) can
+// put a fragment on screen under `viewProj`, into `positionSize` and `color` (room for
+// MaxParticles each), and returns how many it kept. A quad is left out only when all four
+// corners lie outside one plane of the clip volume (behind the near plane, beyond the far
+// plane or off one side of the screen) by a margin far larger than the rounding of the vertex
+// shader's arithmetic: clipping leaves nothing of it, so it cannot change a pixel or a depth
+// value, and the kept quads blend in the same order as before.
+int copyInstancesInView(const ParticleSimulation& simulation, const glm::mat4& viewProj, const glm::vec3& right,
+                        const glm::vec3& up, float* positionSize, unsigned char* color);
 
 // Both random sources of the particles (the spawn count per tick and the C library's rand for
 // position, velocity, colour and size) start from the given seed, so a scripted run draws the

@@ -4,6 +4,9 @@
 #include <memory>
 #include <string>
 
+#include <glm/mat4x4.hpp>
+#include <glm/vec3.hpp>
+
 #include "renderer/ParticleSimulation.h"
 
 #include "framework/GlHandle.h"
@@ -38,8 +41,24 @@ public:
 
     // Spawns and moves on fixed ticks (and every call during the intro), then draws.
     void updateAndDraw(float infoPoint);
+    // The first half of updateAndDraw alone, for screens that clear the window right after:
+    // the particles move exactly as when drawn. Makes no OpenGL call.
+    void advance();
+    // The second half: draws the streams of the last update as seen from the camera now.
+    void draw(float infoPoint);
 
 private:
+    // The instances that can reach the screen (copyInstancesInView) and what they were culled
+    // for: they are culled and uploaded again only when an update rewrote the streams or the
+    // camera turned or moved.
+    std::unique_ptr<float[]> visiblePositionSize;
+    std::unique_ptr<unsigned char[]> visibleColor;
+    int visibleCount = 0;
+    bool uploaded = false;
+    unsigned long uploadedVersion = 0;
+    glm::mat4 uploadedViewProj{0.0f};
+    glm::vec3 uploadedRight{0.0f}, uploadedUp{0.0f};
+
     GlReleaseEntry releaseAtShutdown{[this] { release(); }};
 };
 

@@ -126,7 +126,14 @@ void renderSkybox(Skybox& skybox, float factor) {
     glBindVertexArray(skybox.skyboxVao);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_CUBE_MAP, skybox.cubemapTexture);
+    // The sky writes alpha 1: blended over the frame it comes out as its own colour, so it is
+    // drawn with blending off, which spares reading every sample of the frame back.
+    const GLboolean blending = glIsEnabled(GL_BLEND);
+    glDisable(GL_BLEND);
     glDrawArrays(GL_TRIANGLES, 0, 36);
+    if (blending) {
+        glEnable(GL_BLEND);
+    }
     glBindVertexArray(0);
     glDepthFunc(GL_LESS);
 }

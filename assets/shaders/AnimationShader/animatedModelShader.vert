@@ -13,6 +13,7 @@ layout(location = 6) in vec4 weights;
 uniform mat4 projection;
 uniform mat4 view;
 uniform mat4 model;
+uniform mat3 normalMatrix;  // inverse transpose of the model matrix's 3 x 3, for the normals
 uniform mat4 finalBonesMatrices[MAX_BONES];
 
 out vec3 worldPosition;
@@ -40,7 +41,7 @@ void main() {
 
     vec4 world = model * skinnedPosition;
     worldPosition = world.xyz;
-    worldNormal = mat3(transpose(inverse(model))) * skinnedNormal;
+    worldNormal = normalMatrix * skinnedNormal;
     texCoord = texCoords;
     gl_Position = projection * view * world;
 }

@@ -7,6 +7,7 @@ layout(location = 2) in vec2 texCoords;
 uniform mat4 projection;
 uniform mat4 view;
 uniform mat4 model;
+uniform mat3 normalMatrix;  // inverse transpose of the model matrix's 3 x 3, for the normals
 
 out vec3 worldPosition;
 out vec3 worldNormal;
@@ -15,7 +16,7 @@ out vec2 texCoord;
 void main() {
     vec4 world = model * vec4(position, 1.0);
     worldPosition = world.xyz;
-    worldNormal = mat3(transpose(inverse(model))) * normal;
+    worldNormal = normalMatrix * normal;
     texCoord = texCoords;
     gl_Position = projection * view * world;
 }

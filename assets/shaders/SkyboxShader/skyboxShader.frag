@@ -23,5 +23,6 @@ void main() {
     float after = dot(graded, luma);
     graded *= after > 1e-5 ? before / after : 1.0;
     graded = mix(graded, sky, smoothstep(0.55, 0.95, before));
+    // Opaque: the sky pass draws with blending off.
     fragColor = vec4(min(graded, vec3(1.0)), 1.0);
 }

@@ -8,6 +8,8 @@ layout(location = 2) in vec2 uv;
 uniform mat4 viewProjMatrix;
 uniform mat4 modelMatrix;
 uniform mat3 normalMatrix;
+// The eye, world space: the point the view-projection sends to w = 0 (set with it, per draw).
+uniform vec3 eyeWorldPosition;
 
 out vec3 worldPosition;
 out vec3 worldNormal;
@@ -19,9 +21,6 @@ void main() {
     worldPosition = world.xyz;
     worldNormal = normalMatrix * normal;
     texCoord = uv;
-    // The eye is the point a perspective view-projection sends to w = 0: the inverse maps the
-    // clip-space direction (0, 0, 1, 0) back onto it, in homogeneous form.
-    vec4 eye = inverse(viewProjMatrix) * vec4(0.0, 0.0, 1.0, 0.0);
-    eyePosition = abs(eye.w) > 1e-8 ? eye.xyz / eye.w : vec3(0.0);
+    eyePosition = eyeWorldPosition;
     gl_Position = viewProjMatrix * world;
 }

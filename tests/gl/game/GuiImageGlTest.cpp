@@ -275,3 +275,39 @@ TEST_F(GuiImageGl, LoadingOverlaySetsItsClearColourAndFadesTheLoadingImage) {
     EXPECT_EQ(overlay.shader, nullptr);
     resetStateForTests();
 }
+
+// Confined to the pixels that can sample a visible texel, a mostly transparent full-screen image
+// gives the same frame as drawn whole. The window minifies the 384-texel image by 6 (trilinear
+// between the 96- and 48-texel levels); one patch lies inside, the other touches the left edge
+// and, through the repeat wrapping of the coarser level, tints the window's right edge too.
+TEST_F(GuiImageGl, ConfinedToItsVisibleTexelsAMostlyTransparentImageDrawsTheSameFrame) {
+    testdds::DdsDescription desc;
+    desc.width = 384;
+    desc.height = 384;
+    for (int blockRow = 0; blockRow < 96; ++blockRow) {
+        for (int blockColumn = 0; blockColumn < 96; ++blockColumn) {
+            const bool patch = (blockRow == 50 && blockColumn == 0) || (blockRow == 30 && blockColumn == 60);
+            screensgl::appendSolidBlock(desc.data, 255, 0, 0, patch ? 255 : 0);
+        }
+    }
+    const std::vector<std::uint8_t> bytes = testdds::buildDds(desc);
+    const std::string base = writeDds("patches", std::vector<unsigned char>(bytes.begin(), bytes.end()));
+    GuiImage image(fullScreenQuadVertices(), base, program);
+    ASSERT_NE(image.vao, 0u);
+
+    image.draw(1.0f);
+    const Pixels whole = readPixels(0, kSize, kSize);
+    int tinted = 0;
+    for (int y = 0; y < kSize; ++y) {
+        tinted += whole.at(0, y)[0] > 0 ? 1 : 0;
+        tinted += whole.at(kSize - 1, y)[0] > 0 ? 1 : 0;
+    }
+    ASSERT_GE(tinted, 2) << "both edges of the window should show the edge patch";
+
+    clearBlue();
+    image.confineToVisibleTexels();
+    image.draw(1.0f);
+    const Pixels confined = readPixels(0, kSize, kSize);
+    EXPECT_EQ(confined.rgba, whole.rgba);
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+}

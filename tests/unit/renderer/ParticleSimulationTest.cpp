@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
+#include <glm/gtc/matrix_transform.hpp>
 
 #include "renderer/ParticleSimulation.h"
 
@@ -270,5 +273,43 @@ TEST_F(ParticleSimulationTest, StreamsAreWrittenFarToNearFromTheLastSort) {
     for (int n = 0; n < 5; ++n) {
         EXPECT_FLOAT_EQ(fire->positionSizeData[4 * n], expectedX[n]) << "instance " << n;
         EXPECT_FLOAT_EQ(fire->positionSizeData[4 * n + 3], 0.05f);
+    }
+}
+
+// Only quads that clipping removes whole are left out; the rest keep their stream order. The
+// camera looks down -z from the origin with a 90 degree view, so at distance 5 the screen spans
+// x from -5 to 5, and a quad reaches half its size beyond its centre.
+TEST_F(ParticleSimulationTest, QuadsThatCannotReachTheScreenAreLeftOutOfTheDrawnStreams) {
+    const glm::mat4 viewProj = glm::perspective(glm::radians(90.0f), 1.0f, 0.1f, 250.0f) *
+                               glm::lookAt(glm::vec3(0.0f), glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0, 1, 0));
+    const float instances[][4] = {
+        {0.0f, 0.0f, -5.0f, 0.1f},    // in view
+        {0.0f, 0.0f, 5.0f, 0.1f},     // behind the camera
+        {0.0f, 0.0f, -0.05f, 0.1f},   // in front of the camera, nearer than the near plane
+        {5.04f, 0.0f, -5.0f, 0.1f},   // centre off the right edge, its left half on screen
+        {5.2f, 0.0f, -5.0f, 0.1f},    // wholly off the right edge
+        {0.0f, -5.2f, -5.0f, 0.1f},   // wholly below the bottom edge
+        {-1.0f, 1.0f, -249.0f, 1.0f},  // just before the far plane
+    };
+    const int count = static_cast<int>(std::size(instances));
+    fire->aliveCount = count;
+    for (int n = 0; n < count; ++n) {
+        std::copy(instances[n], instances[n] + 4, &fire->positionSizeData[4 * n]);
+        for (int k = 0; k < 4; ++k) {
+            fire->colorData[4 * n + k] = static_cast<unsigned char>(10 * n + k);
+        }
+    }
+    std::vector<float> positions(ParticleSimulation::MaxParticles * 4);
+    std::vector<unsigned char> colors(ParticleSimulation::MaxParticles * 4);
+    const int kept = copyInstancesInView(*fire, viewProj, glm::vec3(1, 0, 0), glm::vec3(0, 1, 0), positions.data(),
+                                         colors.data());
+    const int expected[] = {0, 3, 6};
+    ASSERT_EQ(kept, 3);
+    for (int i = 0; i < kept; ++i) {
+        const int n = expected[i];
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_EQ(positions[4 * i + k], instances[n][k]) << "kept quad " << i;
+            EXPECT_EQ(colors[4 * i + k], 10 * n + k) << "kept quad " << i;
+        }
     }
 }
