@@ -1,5 +1,8 @@
 #include "renderer/ParticleSystem.h"
 
+#include <cstring>
+#include <vector>
+
 #include <glm/gtc/type_ptr.hpp>
 
 #include "framework/Shader.h"
@@ -17,7 +20,9 @@ ParticleSystem::ParticleSystem(std::shared_ptr<Shader> shaderProgram, int system
     : shader(std::move(shaderProgram)),
       simulation(systemType),
       visiblePositionSize(new float[MaxParticles * 4]()),
-      visibleColor(new unsigned char[MaxParticles * 4]()) {
+      visibleColor(new unsigned char[MaxParticles * 4]()),
+      vertexPositionSize(new float[MaxParticles * 4 * 4]()),
+      vertexColor(new unsigned char[MaxParticles * 4 * 4]()) {
     texture = std::make_shared<TextureDXT5>(texturePath);
     vao = GlVertexArray::generate();
     glBindVertexArray(vao);
@@ -31,15 +36,34 @@ ParticleSystem::ParticleSystem(std::shared_ptr<Shader> shaderProgram, int system
     }
     quadVbo = GlBuffer::generate();
     glBindBuffer(GL_ARRAY_BUFFER, quadVbo);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(particleQuad), particleQuad, GL_STATIC_DRAW);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    {
+        // Start-up only: the corners of every quad and the strip's two triangles, (0 1 2) and
+        // (2 1 3), so the triangles and their order match a four-vertex strip per quad.
+        std::vector<float> corners(MaxParticles * sizeof(particleQuad) / sizeof(float));
+        std::vector<unsigned short> indices(MaxParticles * 6);
+        static_assert(MaxParticles * 4 <= 65536, "quad vertices must fit 16-bit indices");
+        for (int quad = 0; quad < MaxParticles; ++quad) {
+            std::memcpy(&corners[quad * 12], particleQuad, sizeof(particleQuad));
+            const unsigned short first = static_cast<unsigned short>(quad * 4);
+            const unsigned short strip[6] = {0, 1, 2, 2, 1, 3};
+            for (int i = 0; i < 6; ++i) {
+                indices[quad * 6 + i] = static_cast<unsigned short>(first + strip[i]);
+            }
+        }
+        glBufferData(GL_ARRAY_BUFFER, corners.size() * sizeof(float), corners.data(), GL_STATIC_DRAW);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+        quadEbo = GlBuffer::generate();
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadEbo);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(unsigned short), indices.data(),
+                     GL_STATIC_DRAW);
+    }
     positionSizeVbo = GlBuffer::generate();
     glBindBuffer(GL_ARRAY_BUFFER, positionSizeVbo);
-    glBufferData(GL_ARRAY_BUFFER, MaxParticles * 4 * sizeof(float), nullptr, GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, MaxParticles * 4 * 4 * sizeof(float), nullptr, GL_STREAM_DRAW);
     glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
     colorVbo = GlBuffer::generate();
     glBindBuffer(GL_ARRAY_BUFFER, colorVbo);
-    glBufferData(GL_ARRAY_BUFFER, MaxParticles * 4, nullptr, GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, MaxParticles * 4 * 4, nullptr, GL_STREAM_DRAW);
     glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, 0, nullptr);
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -51,6 +75,7 @@ ParticleSystem::~ParticleSystem() {
 
 void ParticleSystem::release() {
     quadVbo.release();
+    quadEbo.release();
     positionSizeVbo.release();
     colorVbo.release();
     vao.release();
@@ -87,12 +112,19 @@ void ParticleSystem::draw(float infoPoint) {
         uploadedRight != right || uploadedUp != up) {
         visibleCount = copyInstancesInView(simulation, viewProj, right, up, visiblePositionSize.get(),
                                            visibleColor.get());
+        for (int quad = 0; quad < visibleCount; ++quad) {
+            for (int corner = 0; corner < 4; ++corner) {
+                std::memcpy(&vertexPositionSize[(quad * 4 + corner) * 4], &visiblePositionSize[quad * 4],
+                            4 * sizeof(float));
+                std::memcpy(&vertexColor[(quad * 4 + corner) * 4], &visibleColor[quad * 4], 4);
+            }
+        }
         glBindBuffer(GL_ARRAY_BUFFER, positionSizeVbo);
-        glBufferData(GL_ARRAY_BUFFER, MaxParticles * 4 * sizeof(float), nullptr, GL_STREAM_DRAW);
-        glBufferSubData(GL_ARRAY_BUFFER, 0, visibleCount * 4 * sizeof(float), visiblePositionSize.get());
+        glBufferData(GL_ARRAY_BUFFER, MaxParticles * 4 * 4 * sizeof(float), nullptr, GL_STREAM_DRAW);
+        glBufferSubData(GL_ARRAY_BUFFER, 0, visibleCount * 4 * 4 * sizeof(float), vertexPositionSize.get());
         glBindBuffer(GL_ARRAY_BUFFER, colorVbo);
-        glBufferData(GL_ARRAY_BUFFER, MaxParticles * 4, nullptr, GL_STREAM_DRAW);
-        glBufferSubData(GL_ARRAY_BUFFER, 0, visibleCount * 4, visibleColor.get());
+        glBufferData(GL_ARRAY_BUFFER, MaxParticles * 4 * 4, nullptr, GL_STREAM_DRAW);
+        glBufferSubData(GL_ARRAY_BUFFER, 0, visibleCount * 4 * 4, vertexColor.get());
         uploaded = true;
         uploadedVersion = simulation.streamsVersion;
         uploadedViewProj = viewProj;
@@ -113,10 +145,7 @@ void ParticleSystem::draw(float infoPoint) {
     glEnableVertexAttribArray(0);
     glEnableVertexAttribArray(1);
     glEnableVertexAttribArray(2);
-    glVertexAttribDivisor(0, 0);
-    glVertexAttribDivisor(1, 1);
-    glVertexAttribDivisor(2, 1);
-    glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, visibleCount);
+    glDrawElements(GL_TRIANGLES, visibleCount * 6, GL_UNSIGNED_SHORT, nullptr);
     glDisableVertexAttribArray(0);
     glDisableVertexAttribArray(1);
     glDisableVertexAttribArray(2);

@@ -1,6 +1,7 @@
 #pragma once
 // Fire sparks that sink from height 3 and grey smoke that rises from -2: a fixed pool of 7000
-// particles per system, sorted back to front and drawn as camera-facing quads in one instanced draw.
+// particles per system, sorted back to front and drawn as camera-facing quads in one indexed draw of four vertices a
+// quad (llvmpipe's vertex stage costs far more per instance than per vertex).
 #include <memory>
 #include <string>
 
@@ -24,7 +25,8 @@ public:
     GlVertexArray vao;
     GlBuffer positionSizeVbo;
     GlBuffer colorVbo;
-    GlBuffer quadVbo;
+    GlBuffer quadVbo;  // the quad corners, repeated for every quad of the pool
+    GlBuffer quadEbo;  // two triangles a quad, in the order a four-vertex strip makes them
     int camRightLocation = -1, camUpLocation = -1, infoPointLocation = -1, viewProjLocation = -1;
     std::string texturePath = "../assets/textures/particles/particle.dds";
     // The pool, the presets of the type and the per-instance streams this system uploads.
@@ -54,6 +56,9 @@ private:
     std::unique_ptr<float[]> visiblePositionSize;
     std::unique_ptr<unsigned char[]> visibleColor;
     int visibleCount = 0;
+    // The same streams with each quad's values repeated for its four corners.
+    std::unique_ptr<float[]> vertexPositionSize;
+    std::unique_ptr<unsigned char[]> vertexColor;
     bool uploaded = false;
     unsigned long uploadedVersion = 0;
     glm::mat4 uploadedViewProj{0.0f};

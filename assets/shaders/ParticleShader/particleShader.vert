@@ -1,8 +1,8 @@
 #version 430 core
-// Camera-facing particle quads, one instance per particle.
+// Camera-facing particle quads: four vertices a particle, each carrying the particle's values.
 layout(location = 0) in vec3 corner;           // quad corner, -0.5 to 0.5
-layout(location = 1) in vec4 positionAndSize;  // per instance: world centre, edge length
-layout(location = 2) in vec4 color;            // per instance: normalised RGBA
+layout(location = 1) in vec4 positionAndSize;  // per particle: world centre, edge length
+layout(location = 2) in vec4 color;            // per particle: normalised RGBA
 
 uniform vec3 camRightWS;  // the camera's right axis in world space
 uniform vec3 camUpWS;     // the camera's up axis in world space

@@ -47,17 +47,19 @@ constexpr double kFixedStep = static_cast<double>(1.0f / 60.0f);
 double testSeconds = 0.0;
 int swaps = 0;
 int particleDraws = 0;
-PFNGLDRAWARRAYSINSTANCEDPROC realDrawArraysInstanced = nullptr;
+PFNGLDRAWELEMENTSPROC realDrawElements = nullptr;
 
 void countSwap(GLFWwindow* window) {
     ++swaps;
     glfwSwapBuffers(window);
 }
 
-// Only the particle systems draw instanced: one draw per system and call of updateAndDraw.
-void GLAPIENTRY countParticleDraw(GLenum mode, GLint first, GLsizei count, GLsizei instances) {
-    ++particleDraws;
-    realDrawArraysInstanced(mode, first, count, instances);
+// Only the particle systems draw with 16-bit indices: one draw per system and call of updateAndDraw.
+void GLAPIENTRY countParticleDraw(GLenum mode, GLsizei count, GLenum type, const void* indices) {
+    if (type == GL_UNSIGNED_SHORT) {
+        ++particleDraws;
+    }
+    realDrawElements(mode, count, type, indices);
 }
 
 void restingCursor(GLFWwindow*, double* x, double* y) {
@@ -101,8 +103,8 @@ Scene& scene() {
             s->error = "start-up failed: " + transcript.str();
         }
         std::cout.rdbuf(console);
-        realDrawArraysInstanced = glad_glDrawArraysInstanced;
-        glad_glDrawArraysInstanced = countParticleDraw;
+        realDrawElements = glad_glDrawElements;
+        glad_glDrawElements = countParticleDraw;
         return s;
     }();
     return *built;
