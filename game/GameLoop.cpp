@@ -81,8 +81,8 @@ void drawBothParticleSystems(GameContext& context) {
     if (context.smokeParticles) context.smokeParticles->updateAndDraw(blendFactor);
 }
 
-// Under the intro and end screens the window is cleared right after the particles, so they
-// only move (and fill the pool before the game starts).
+// Under the intro and end screens nothing of the world is seen, so the particles only move
+// (and fill the pool before the game starts).
 void advanceBothParticleSystems(GameContext& context) {
     if (context.fireParticles) context.fireParticles->advance();
     if (context.smokeParticles) context.smokeParticles->advance();
@@ -326,8 +326,8 @@ bool runFramePass(GameContext& context) {
         if ((gameOver || introActive) && !closing) {
             glDisable(GL_DEPTH_TEST);
             glDisable(GL_MULTISAMPLE);
+            // The particles only move here and draw nothing, so the clear above still holds.
             advanceBothParticleSystems(context);
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
             if (gameOver) {
                 renderEndScreen(context);
             } else {
