@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "support/OneParticle.h"
 #include "support/PeripheryGl.h"
 #include "framework/Shader.h"
 #include "state/Camera.h"
@@ -44,19 +45,7 @@ protected:
 
     // One live particle in slot `slot`, everything else never used.
     static Particle& only(ParticleSystem& system, int slot, const glm::vec3& position, float life) {
-        for (Particle& p : system.simulation.particles) {
-            p.life = -1.0f;
-            p.cameraDistance = -1.0f;
-        }
-        Particle& p = system.simulation.particles[static_cast<std::size_t>(slot)];
-        p.position = position;
-        p.velocity = glm::vec3(0.0f);
-        p.life = life;
-        p.size = 0.05f;
-        p.r = 200;
-        p.g = 100;
-        p.b = 50;
-        return p;
+        return onlyParticle(system.simulation, slot, position, life);
     }
 
     std::shared_ptr<Shader> program;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "support/OneParticle.h"
 #include "renderer/ParticleSimulation.h"
 
 namespace {
@@ -19,23 +20,6 @@ protected:
     static int liveCount(const ParticleSimulation& system) {
         return static_cast<int>(std::count_if(system.particles.begin(), system.particles.end(),
                                               [](const Particle& p) { return p.life > 0.0f; }));
-    }
-
-    // One live particle in slot `slot`, everything else never used.
-    static Particle& only(ParticleSimulation& system, int slot, const glm::vec3& position, float life) {
-        for (Particle& p : system.particles) {
-            p.life = -1.0f;
-            p.cameraDistance = -1.0f;
-        }
-        Particle& p = system.particles[static_cast<std::size_t>(slot)];
-        p.position = position;
-        p.velocity = glm::vec3(0.0f);
-        p.life = life;
-        p.size = 0.05f;
-        p.r = 200;
-        p.g = 100;
-        p.b = 50;
-        return p;
     }
 
     static void fillPool(ParticleSimulation& system, float life) {
@@ -131,7 +115,7 @@ TEST_F(ParticleSimulationTest, AfterTheSortSlotZeroHoldsTheFarthestLiveParticle)
 }
 
 TEST_F(ParticleSimulationTest, LifeLandingExactlyOnZeroIsNeitherUpdatedNorReused) {
-    Particle& p = only(*fire, 3, glm::vec3(1.0f, 2.0f, 3.0f), 0.5f);
+    Particle& p = onlyParticle(*fire, 3, glm::vec3(1.0f, 2.0f, 3.0f), 0.5f);
     p.velocity = glm::vec3(0.1f, 0.1f, 0.1f);
     // The sort moves it among the dead; find it again after every update.
     auto landed = [&] {
@@ -163,7 +147,7 @@ TEST_F(ParticleSimulationTest, LifeLandingExactlyOnZeroIsNeitherUpdatedNorReused
 }
 
 TEST_F(ParticleSimulationTest, VelocityIsClampedPerType) {
-    Particle& f = only(*fire, 0, glm::vec3(0.0f), 10.0f);
+    Particle& f = onlyParticle(*fire, 0, glm::vec3(0.0f), 10.0f);
     f.velocity = glm::vec3(0.9f, -0.9f, -0.9f);
     fire->update(0.1, glm::vec3(0.0f));
     EXPECT_FLOAT_EQ(fire->particles[0].velocity.x, 0.25f);
@@ -174,7 +158,7 @@ TEST_F(ParticleSimulationTest, VelocityIsClampedPerType) {
     EXPECT_NEAR(fire->particles[0].position.z, -0.05f, 1e-6f);
 
     // Fire may rise fast, only its fall is limited; it is pulled down by half its acceleration.
-    Particle& up = only(*fire, 0, glm::vec3(0.0f), 10.0f);
+    Particle& up = onlyParticle(*fire, 0, glm::vec3(0.0f), 10.0f);
     up.velocity = glm::vec3(-0.9f, 0.9f, 0.9f);
     fire->update(0.1, glm::vec3(0.0f));
     EXPECT_FLOAT_EQ(fire->particles[0].velocity.x, -0.25f);
@@ -182,13 +166,13 @@ TEST_F(ParticleSimulationTest, VelocityIsClampedPerType) {
     EXPECT_FLOAT_EQ(fire->particles[0].velocity.z, 0.5f);
 
     // Smoke: its rise is limited to 0.1, its fall is not; sideways 0.1 and 0.2.
-    Particle& s = only(*smoke, 0, glm::vec3(0.0f), 10.0f);
+    Particle& s = onlyParticle(*smoke, 0, glm::vec3(0.0f), 10.0f);
     s.velocity = glm::vec3(0.9f, 0.9f, 0.9f);
     smoke->update(0.1, glm::vec3(0.0f));
     EXPECT_FLOAT_EQ(smoke->particles[0].velocity.x, 0.1f);
     EXPECT_FLOAT_EQ(smoke->particles[0].velocity.y, 0.1f);
     EXPECT_FLOAT_EQ(smoke->particles[0].velocity.z, 0.2f);
-    Particle& down = only(*smoke, 0, glm::vec3(0.0f), 10.0f);
+    Particle& down = onlyParticle(*smoke, 0, glm::vec3(0.0f), 10.0f);
     down.velocity = glm::vec3(0.0f, -0.9f, 0.0f);
     smoke->update(0.1, glm::vec3(0.0f));
     EXPECT_FLOAT_EQ(smoke->particles[0].velocity.y, -0.9f + 0.3f * 0.1f * 0.5f);
@@ -209,7 +193,7 @@ TEST_F(ParticleSimulationTest, AlphaFadesInAfterSpawnAndOutBeforeDeath) {
         {smoke.get(), 0.35f, 8},   // 0.25 s left: 100 / 12 = 8.3
     };
     for (const Case& c : cases) {
-        only(*c.system, 0, glm::vec3(0.0f), c.lifeBefore);
+        onlyParticle(*c.system, 0, glm::vec3(0.0f), c.lifeBefore);
         c.system->update(0.1, glm::vec3(0.0f));
         ASSERT_EQ(c.system->aliveCount, 1);
         // Truncated to a byte; single precision may land a hair below the whole number.
@@ -224,7 +208,7 @@ TEST_F(ParticleSimulationTest, AlphaFadesInAfterSpawnAndOutBeforeDeath) {
 // squared distance does not negate it.
 TEST_F(ParticleSimulationTest, ParticlesFarFromTheCameraAreCountedWithAlphaZero) {
     const glm::vec3 camera(0.0f, 0.0f, -60.0f);  // physics space: render z = 60
-    only(*fire, 0, glm::vec3(0.0f, 0.0f, 60.0f), 10.0f);   // right at the camera: drawn
+    onlyParticle(*fire, 0, glm::vec3(0.0f, 0.0f, 60.0f), 10.0f);   // right at the camera: drawn
     fire->particles[1] = fire->particles[0];
     fire->particles[1].position = glm::vec3(50.5f, 0.0f, 60.0f);  // 50.5 along x: culled
     fire->particles[2] = fire->particles[0];
@@ -260,7 +244,7 @@ TEST_F(ParticleSimulationTest, ParticlesFarFromTheCameraAreCountedWithAlphaZero)
 }
 
 TEST_F(ParticleSimulationTest, StreamsAreWrittenFarToNearFromTheLastSort) {
-    only(*fire, 0, glm::vec3(0.0f, 0.0f, 1.0f), 10.0f);
+    onlyParticle(*fire, 0, glm::vec3(0.0f, 0.0f, 1.0f), 10.0f);
     const float distances[] = {5.0f, 30.0f, 2.0f, 12.0f};
     for (int i = 1; i < 5; ++i) {
         fire->particles[static_cast<std::size_t>(i)] = fire->particles[0];
