@@ -11,6 +11,22 @@ struct GLFWwindow;
 
 namespace testgl {
 
+// One integer of OpenGL state (-1 when the query set nothing).
+inline GLint integer(GLenum name) {
+    GLint value = -1;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+// The size in bytes of a buffer object's data store (-1 when the query set nothing).
+inline GLint bufferSize(GLuint buffer) {
+    GLint size = -1;
+    glBindBuffer(GL_COPY_READ_BUFFER, buffer);
+    glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &size);
+    glBindBuffer(GL_COPY_READ_BUFFER, 0);
+    return size;
+}
+
 // A hidden window with an OpenGL 4.3 core, forward-compatible debug context, current on the
 // calling thread, with GLAD and GLEW loaded and synchronous debug output recorded. Needs an X
 // display (run the "gl" tests under Xvfb). While it exists the framework's context-alive

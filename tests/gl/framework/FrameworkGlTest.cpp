@@ -8,19 +8,8 @@
 
 namespace {
 
-GLint integer(GLenum name) {
-    GLint value = -1;
-    glGetIntegerv(name, &value);
-    return value;
-}
-
-GLint bufferSize(GLuint buffer) {
-    GLint size = -1;
-    glBindBuffer(GL_COPY_READ_BUFFER, buffer);
-    glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &size);
-    glBindBuffer(GL_COPY_READ_BUFFER, 0);
-    return size;
-}
+using testgl::bufferSize;
+using testgl::integer;
 
 using FrameworkTest = testgl::GlTest;
 

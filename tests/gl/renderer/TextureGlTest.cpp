@@ -19,11 +19,7 @@
 
 namespace {
 
-GLint integer(GLenum name) {
-    GLint value = -1;
-    glGetIntegerv(name, &value);
-    return value;
-}
+using testgl::integer;
 
 GLint textureParameter(GLuint texture, GLenum name) {
     GLint value = -1;
