@@ -293,6 +293,44 @@ bool boundsOutsideView(const glm::vec3& low, const glm::vec3& high, const glm::m
     return false;
 }
 
+EnvironmentMap::TexelRect boundsTexelRect(const glm::vec3& low, const glm::vec3& high, const glm::mat4& viewProjection,
+                                          int size) {
+    const EnvironmentMap::TexelRect whole{0, 0, size, size};
+    // Each corner in window coordinates; with every corner in front of the eye the box projects
+    // inside their hull, so the texels a drawn point can cover lie inside their extent.
+    float xLow = 0.0f;
+    float xHigh = 0.0f;
+    float yLow = 0.0f;
+    float yHigh = 0.0f;
+    const float half = 0.5f * static_cast<float>(size);
+    for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec3 p((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y, (corner & 4) ? high.z : low.z);
+        const glm::vec4 c = viewProjection * glm::vec4(p, 1.0f);
+        if (!(c.w > 1e-4f)) {
+            return whole;
+        }
+        // Clamped well outside the target first, so the integer conversion below cannot overflow.
+        const float x = glm::clamp((c.x / c.w + 1.0f) * half, -8.0f, static_cast<float>(size) + 8.0f);
+        const float y = glm::clamp((c.y / c.w + 1.0f) * half, -8.0f, static_cast<float>(size) + 8.0f);
+        if (!std::isfinite(x) || !std::isfinite(y)) {
+            return whole;
+        }
+        xLow = corner == 0 ? x : std::min(xLow, x);
+        xHigh = corner == 0 ? x : std::max(xHigh, x);
+        yLow = corner == 0 ? y : std::min(yLow, y);
+        yHigh = corner == 0 ? y : std::max(yHigh, y);
+    }
+    // Two texels of margin: the program places the vertices with its own rounding, and lines
+    // (wireframe) reach half a texel beyond the edges they join.
+    constexpr int margin = 2;
+    EnvironmentMap::TexelRect rect;
+    rect.x0 = std::max(0, static_cast<int>(std::floor(xLow)) - margin);
+    rect.y0 = std::max(0, static_cast<int>(std::floor(yLow)) - margin);
+    rect.x1 = std::min(size, static_cast<int>(std::ceil(xHigh)) + margin);
+    rect.y1 = std::min(size, static_cast<int>(std::ceil(yHigh)) + margin);
+    return rect;
+}
+
 CaptureAngles captureAngles(int face) {
     static const CaptureAngles angles[6] = {
         {180.0f, 0.0f}, {0.0f, 0.0f}, {180.0f, -90.0f}, {180.0f, 90.0f}, {90.0f, 0.0f}, {-90.0f, 0.0f},
@@ -331,6 +369,13 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
     const EnvironmentMap::ThiefBounds thief = environmentMap.thiefBounds(playerModel, player.position, player.yaw);
     environmentMap.facesDrawnLastCapture = 0;
     bool framebufferBound = false;
+    const int size = environmentMap.cubeMap.size;
+    const EnvironmentMap::TexelRect wholeFace{0, 0, size, size};
+    // A scissor someone left on would clip every draw here; then each face is drawn as before.
+    const bool scissorWasOn = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
+    GLint savedScissor[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_SCISSOR_BOX, savedScissor);
+    bool scissorChanged = false;
     for (int i = 0; i < 6; ++i) {
         // The camera is pointed along every face, drawn or not: it keeps the last face's axes
         // and matrices after the capture either way.
@@ -342,10 +387,44 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
         const bool thiefReaches =
             !thief.known || (!thief.empty && !boundsOutsideView(thief.low, thief.high, camera.projection * camera.view));
         EnvironmentMap::FaceRecord& face = environmentMap.faces[static_cast<std::size_t>(i)];
-        const bool draw = environmentMap.drawEveryFace || !face.drawn || face.inputs != inputs || thiefReaches ||
-                          face.thiefReached;
+        const bool inputsChanged = !face.drawn || face.inputs != inputs;
+        const bool draw = environmentMap.drawEveryFace || inputsChanged || thiefReaches || face.thiefReached;
         if (!draw) {
             continue;
+        }
+        EnvironmentMap::TexelRect thiefRect;
+        if (thiefReaches) {
+            thiefRect = thief.known ? boundsTexelRect(thief.low, thief.high, camera.projection * camera.view, size)
+                                    : wholeFace;
+        }
+        // Only the thief has changed: his old and new rectangles are all that can differ.
+        EnvironmentMap::TexelRect region = wholeFace;
+        if (!environmentMap.drawEveryFace && !inputsChanged && !scissorWasOn) {
+            region = EnvironmentMap::TexelRect{size, size, 0, 0};
+            auto include = [&region](const EnvironmentMap::TexelRect& r) {
+                if (r.empty()) {
+                    return;
+                }
+                region.x0 = std::min(region.x0, r.x0);
+                region.y0 = std::min(region.y0, r.y0);
+                region.x1 = std::max(region.x1, r.x1);
+                region.y1 = std::max(region.y1, r.y1);
+            };
+            if (thiefReaches) include(thiefRect);
+            if (face.thiefReached) include(face.thiefRect);
+        }
+        face.thiefReached = thiefReaches;
+        face.thiefRect = thiefRect;
+        if (region.empty()) {
+            continue;  // his bounds touch the view only within the margin of the clip test
+        }
+        const bool partial = region.x0 > 0 || region.y0 > 0 || region.x1 < size || region.y1 < size;
+        if (partial) {
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(region.x0, region.y0, region.x1 - region.x0, region.y1 - region.y0);
+            scissorChanged = true;
+        } else if (scissorChanged && !scissorWasOn) {
+            glDisable(GL_SCISSOR_TEST);
         }
         if (!framebufferBound) {
             glBindFramebuffer(GL_FRAMEBUFFER, environmentMap.fbo);
@@ -363,9 +442,14 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
         drawLevelMeshes(textureShader);
         drawSunMesh(textureShader);
         face.drawn = true;
-        face.thiefReached = thiefReaches;
         face.inputs = inputs;
         environmentMap.facesDrawnLastCapture |= 1u << i;
+    }
+    if (scissorChanged) {
+        if (!scissorWasOn) {
+            glDisable(GL_SCISSOR_TEST);
+        }
+        glScissor(savedScissor[0], savedScissor[1], savedScissor[2], savedScissor[3]);
     }
     renderingCubemap = false;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -5,7 +5,9 @@
 // The level and the sun never move, so a face is drawn again only when something it shows may
 // have changed since it was last drawn: the light and sky (blendFactor), gamma, the render state
 // the draws depend on, or the thief, whose bounds reach the face now or reached it then (so its
-// old image is painted over). Every other face keeps the texels it would draw.
+// old image is painted over). Every other face keeps the texels it would draw. When only the
+// thief has changed, the face is drawn again only inside the rectangle his bounds cover now and
+// covered then: every texel outside it already holds what a whole draw would give it.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -60,6 +62,15 @@ public:
     };
     ThiefBounds thiefBounds(const PlayerModel& model, const glm::vec3& controllerPosition, float yawDegrees);
 
+    // A rectangle of texels, [x0, x1) x [y0, y1) from the face's lower left corner.
+    struct TexelRect {
+        int x0 = 0;
+        int y0 = 0;
+        int x1 = 0;
+        int y1 = 0;
+        bool empty() const { return x1 <= x0 || y1 <= y0; }
+    };
+
 private:
     EnvironmentMap();
     friend void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader> textureShader,
@@ -68,6 +79,7 @@ private:
     struct FaceRecord {
         bool drawn = false;        // holds a capture at all
         bool thiefReached = false; // the thief's bounds reached the face when it was drawn
+        TexelRect thiefRect;       // where they reached it (meaningful when thiefReached)
         CaptureInputs inputs{};
     };
     std::array<FaceRecord, 6> faces{};
@@ -91,6 +103,12 @@ private:
 // `viewProjection`: every corner lies outside one and the same clip plane, with a margin of a
 // few texels for rounding.
 bool boundsOutsideView(const glm::vec3& low, const glm::vec3& high, const glm::mat4& viewProjection);
+
+// The texels of a `size` x `size` target that anything inside `bounds` (render space) can
+// cover under `viewProjection`, with a margin for rounding; the whole target when the bounds
+// reach behind or too close to the eye (their projection is then unbounded).
+EnvironmentMap::TexelRect boundsTexelRect(const glm::vec3& low, const glm::vec3& high, const glm::mat4& viewProjection,
+                                          int size);
 
 // A 512 x 512 RGB cube map without images.
 CubeMap createEmptyCubeMap();
