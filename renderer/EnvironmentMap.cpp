@@ -437,9 +437,13 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
                                environmentMap.cubeMap.id, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         setLightUniforms(*textureShader, gammaValue);
-        renderSkybox(*environmentMap.skybox, 1.0f - blendFactor);
+        // The sky goes in after the thief and the level: it lies at the far plane and passes
+        // the depth test only where nothing else was drawn, so it is no longer shaded under the
+        // level just to be painted over. The sun is blended over both and stays last.
+        glDepthFunc(GL_LESS);
         renderPlayer(playerModel);
         drawLevelMeshes(textureShader);
+        renderSkybox(*environmentMap.skybox, 1.0f - blendFactor);
         drawSunMesh(textureShader);
         face.drawn = true;
         face.inputs = inputs;
