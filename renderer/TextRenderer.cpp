@@ -188,28 +188,44 @@ float TextRenderer::textWidth(const std::string& text, float scale) const {
 }
 
 float TextRenderer::drawGlyphs(const std::string& text, float x, float y, float scale) {
+    // The quads of a run go into fresh storage with one upload and are drawn from their own
+    // offsets. Rewriting storage that a queued draw still reads would make the software
+    // rasterizer finish everything queued so far, once for every character.
     float pen = x;
-    for (char c : text) {
-        auto found = glyphs.find(c);
-        if (found == glyphs.end()) {
-            continue;
+    std::size_t next = 0;
+    while (next < text.size()) {
+        int count = 0;
+        for (; next < text.size() && count < glyphBatch; ++next) {
+            auto found = glyphs.find(text[next]);
+            if (found == glyphs.end()) {
+                continue;
+            }
+            const Glyph& g = found->second;
+            const float xpos = pen + static_cast<float>(g.bearing.x) * scale;
+            const float ypos = y - static_cast<float>(g.size.y - g.bearing.y) * scale;
+            const float w = static_cast<float>(g.size.x) * scale;
+            const float h = static_cast<float>(g.size.y) * scale;
+            // v = 0 at the top: the texture's first row is the glyph's top row.
+            batchQuads[static_cast<std::size_t>(count)] = {
+                xpos,     ypos + h, 0.0f, 0.0f, xpos,     ypos, 0.0f, 1.0f, xpos + w, ypos,     1.0f, 1.0f,
+                xpos,     ypos + h, 0.0f, 0.0f, xpos + w, ypos, 1.0f, 1.0f, xpos + w, ypos + h, 1.0f, 0.0f,
+            };
+            batchTextures[static_cast<std::size_t>(count)] = g.textureId;
+            pen += advancePixels(g) * scale;
+            ++count;
         }
-        const Glyph& g = found->second;
-        const float xpos = pen + static_cast<float>(g.bearing.x) * scale;
-        const float ypos = y - static_cast<float>(g.size.y - g.bearing.y) * scale;
-        const float w = static_cast<float>(g.size.x) * scale;
-        const float h = static_cast<float>(g.size.y) * scale;
-        // v = 0 at the top: the texture's first row is the glyph's top row.
-        const float vertices[6][4] = {
-            {xpos, ypos + h, 0.0f, 0.0f}, {xpos, ypos, 0.0f, 1.0f},     {xpos + w, ypos, 1.0f, 1.0f},
-            {xpos, ypos + h, 0.0f, 0.0f}, {xpos + w, ypos, 1.0f, 1.0f}, {xpos + w, ypos + h, 1.0f, 0.0f},
-        };
-        glBindTexture(GL_TEXTURE_2D, g.textureId);
+        if (count == 0) {
+            break;
+        }
+        const auto bytes = static_cast<GLsizeiptr>(static_cast<std::size_t>(count) * sizeof(GlyphQuad));
         glBindBuffer(GL_ARRAY_BUFFER, vbo);
-        glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(vertices), vertices);
+        glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STREAM_DRAW);
+        glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, batchQuads.data());
         glBindBuffer(GL_ARRAY_BUFFER, 0);
-        glDrawArrays(GL_TRIANGLES, 0, 6);
-        pen += advancePixels(g) * scale;
+        for (int i = 0; i < count; ++i) {
+            glBindTexture(GL_TEXTURE_2D, batchTextures[static_cast<std::size_t>(i)]);
+            glDrawArrays(GL_TRIANGLES, i * 6, 6);
+        }
     }
     return pen;
 }

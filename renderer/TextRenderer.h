@@ -2,6 +2,7 @@
 // Single lines of screen-space text from glyph textures rasterised once at load. Positions are
 // pixels of the configured window size (windowWidth x windowHeight), origin lower left; a line
 // is placed by the start of its baseline.
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -60,7 +61,7 @@ public:
     std::string mainFontPath = "../assets/fonts/MedusaGothic.ttf";
     std::string fallbackFontPath = "../assets/fonts/arial.ttf";
     GlVertexArray vao;  // glyph quad; made by the HUD pass on its first frame
-    GlBuffer vbo;       // 96 bytes: six vertices of (x, y, u, v), rewritten for every character
+    GlBuffer vbo;       // the quads of one run of characters: six vertices of (x, y, u, v) each
     Glyph currentGlyph;
     std::map<char, Glyph> glyphs;
     std::vector<GlTexture> glyphTextures;  // every glyph's texture, in the order rasterised
@@ -70,6 +71,13 @@ public:
     std::shared_ptr<Shader> shader;
     glm::mat4 projection{0.0f};
     GLFWwindow* window = nullptr;
+
+    // A run of up to glyphBatch characters is laid out here, uploaded at once and drawn quad by
+    // quad (kept in the object so that drawing text allocates nothing).
+    static constexpr int glyphBatch = 64;
+    using GlyphQuad = std::array<float, 24>;
+    std::array<GlyphQuad, glyphBatch> batchQuads{};
+    std::array<unsigned int, glyphBatch> batchTextures{};
 
     static TextRenderer* getInstance();
 
