@@ -536,8 +536,10 @@ ALuint Core::acquireSource() {
 }
 
 void Core::giveBackSource(ALuint source) {
-    // Back to a neutral state so the next play starts clean.
+    // Back to a neutral state so the next play starts clean. A stopped source would stay
+    // "stopped" until played, so a play started paused on it would count as ended at once.
     alSourceStop(source);
+    alSourceRewind(source);
     alSourcei(source, AL_BUFFER, 0);
     alSourcei(source, AL_LOOPING, AL_FALSE);
     alSourcef(source, AL_PITCH, 1.0f);
