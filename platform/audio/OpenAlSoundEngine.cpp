@@ -155,7 +155,14 @@ struct Core {
     float masterVolume = 1.0f;
     std::string deviceName;
 
-    std::vector<ALuint> freeSources;
+    // Stopped sources no play holds. Each keeps the buffer it last played: binding a buffer
+    // makes OpenAL Soft allocate, so a play takes a source already bound to its buffer if
+    // there is one.
+    struct FreeSource {
+        ALuint source;
+        ALuint buffer;
+    };
+    std::vector<FreeSource> freeSources;
     int sourcesCreated = 0;
     int slotsInUse = 0;   // held by a play or letting an echo die away
 
@@ -197,8 +204,11 @@ struct Core {
         return true;
     }
 
-    ALuint acquireSource();
-    void giveBackSource(ALuint source);
+    // A stopped, rewound source with the buffer bound, or 0 when none is left.
+    ALuint acquireSource(ALuint buffer);
+    void giveBackSource(ALuint source, ALuint buffer);
+    // Unbinds the buffer from the free sources, so that it can be deleted.
+    void unbindBuffer(ALuint buffer);
     void collect();
     void shutdown();
 };
@@ -218,13 +228,13 @@ public:
         --liveSounds;
     }
 
-    // Binds an OpenAL source (0 = run on time alone) and starts unless paused.
+    // Takes an OpenAL source bound to this sound's buffer (0 = run on time alone) and starts
+    // unless paused.
     void start(ALuint alSource, bool paused) {
         alSource_ = alSource;
         paused_ = paused;
         lastTick_ = Clock::now();
         if (alSource_ != 0) {
-            alSourcei(alSource_, AL_BUFFER, ALint(source_->buffer()));
             alSourcei(alSource_, AL_SOURCE_RELATIVE, AL_TRUE);
             alSource3f(alSource_, AL_POSITION, 0.0f, 0.0f, 0.0f);
             alSourcef(alSource_, AL_ROLLOFF_FACTOR, 0.0f);
@@ -404,7 +414,7 @@ public:
             if (core_->makeCurrent()) {
                 alSourceStop(alSource_);
                 freeEffects();
-                core_->giveBackSource(alSource_);
+                core_->giveBackSource(alSource_, source_->buffer());
             }
             alSource_ = 0;
         }
@@ -514,37 +524,57 @@ private:
     ALuint echoEffect_ = 0, echoSlot_ = 0, eqEffect_ = 0, eqSlot_ = 0, dryFilter_ = 0;
 };
 
-ALuint Core::acquireSource() {
+ALuint Core::acquireSource(ALuint buffer) {
     if (!makeCurrent())
         return 0;
     if (freeSources.empty())
         collect();
-    if (!freeSources.empty()) {
-        ALuint source = freeSources.back();
+    auto take = [this](std::vector<FreeSource>::iterator it) {
+        FreeSource taken = *it;
+        *it = freeSources.back();
         freeSources.pop_back();
-        return source;
+        return taken;
+    };
+    auto bound = std::find_if(freeSources.begin(), freeSources.end(),
+                              [buffer](const FreeSource& f) { return f.buffer == buffer; });
+    if (bound != freeSources.end())
+        return take(bound).source;
+    // Below the limit a new source is made rather than a free one rebound, so that in time
+    // every sound that plays often has a source of its own.
+    FreeSource chosen{0, 0};
+    if (sourcesCreated < OpenAlSoundEngine::kMaxOpenAlSources) {
+        alGetError();
+        alGenSources(1, &chosen.source);
+        if (alGetError() == AL_NO_ERROR)
+            ++sourcesCreated;
+        else
+            chosen.source = 0;
     }
-    if (sourcesCreated >= OpenAlSoundEngine::kMaxOpenAlSources)
-        return 0;
-    alGetError();
-    ALuint source = 0;
-    alGenSources(1, &source);
-    if (alGetError() != AL_NO_ERROR)
-        return 0;
-    ++sourcesCreated;
-    return source;
+    if (chosen.source == 0 && !freeSources.empty())
+        chosen = take(freeSources.end() - 1);
+    if (chosen.source != 0)
+        alSourcei(chosen.source, AL_BUFFER, ALint(buffer));
+    return chosen.source;
 }
 
-void Core::giveBackSource(ALuint source) {
+void Core::giveBackSource(ALuint source, ALuint buffer) {
     // Back to a neutral state so the next play starts clean. A stopped source would stay
     // "stopped" until played, so a play started paused on it would count as ended at once.
     alSourceStop(source);
     alSourceRewind(source);
-    alSourcei(source, AL_BUFFER, 0);
     alSourcei(source, AL_LOOPING, AL_FALSE);
     alSourcef(source, AL_PITCH, 1.0f);
     alSourcef(source, AL_GAIN, 1.0f);
-    freeSources.push_back(source);
+    freeSources.push_back({source, buffer});
+}
+
+void Core::unbindBuffer(ALuint buffer) {
+    for (FreeSource& free : freeSources) {
+        if (free.buffer == buffer) {
+            alSourcei(free.source, AL_BUFFER, 0);
+            free.buffer = 0;
+        }
+    }
 }
 
 void Core::collect() {
@@ -656,6 +686,11 @@ void Core::shutdown() {
     freeEffects.clear();
     freeFilters.clear();
     slotsInUse = 0;
+    // The sources first: a buffer still bound to one cannot be deleted.
+    if (current)
+        for (const FreeSource& free : freeSources)
+            alDeleteSources(1, &free.source);
+    freeSources.clear();
     for (auto& source : sources) {
         source->removed = true;
         ALuint buffer = source->buffer();
@@ -664,9 +699,6 @@ void Core::shutdown() {
         source->forgetBuffer();
     }
     sources.clear();
-    if (current && !freeSources.empty())
-        alDeleteSources(ALsizei(freeSources.size()), freeSources.data());
-    freeSources.clear();
     released = true;
     if (context) {
         alcMakeContextCurrent(nullptr);
@@ -803,8 +835,10 @@ void OpenAlSoundEngine::removeSoundSource(SoundSource* source) {
                  active.end());
     doomed->removed = true;
     ALuint buffer = doomed->buffer();
-    if (buffer != 0 && core_->makeCurrent())
+    if (buffer != 0 && core_->makeCurrent()) {
+        core_->unbindBuffer(buffer);
         alDeleteBuffers(1, &buffer);
+    }
     doomed->forgetBuffer();
 }
 
@@ -827,7 +861,7 @@ SoundHandle OpenAlSoundEngine::play2D(SoundSource* source, bool playLooped, bool
     core_->collect();
     ALuint alSource = 0;
     if (owned->buffer() != 0)
-        alSource = core_->acquireSource();
+        alSource = core_->acquireSource(owned->buffer());
     auto sound = std::allocate_shared<SoundImpl>(detail::PooledAllocator<SoundImpl>(core_->soundBlocks),
                                                  core_, owned, playLooped, enableSoundEffects);
     sound->start(alSource, startPaused);
