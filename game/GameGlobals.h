@@ -27,7 +27,8 @@
 
 // ---- constants (not state) ---------------------------------------------------------------------
 //   screenText::introQuote and the HUD's text pieces (ScreenText.h); kNames, the sound files'
-//   names (SoundManager.cpp); printTitleBanner()::libraries (Console.cpp)
+//   names (SoundManager.cpp); printTitleBanner()::libraries (Console.cpp); drawIntroText()::hint
+//   (Screens.cpp), the controls hint as a string made once
 
 // The game layer keeps nothing a test can put back without a device or a window: a test of the
 // whole game resets with resetRendererStateForTests(), which covers every layer below, and puts

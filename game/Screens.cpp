@@ -123,14 +123,17 @@ void drawTwoLineMessage(TextRenderer& text, const std::string& message, float al
 }
 
 void drawIntroText(TextRenderer& text, float alpha) {
+    // Made once: the hint is a C string, and a string made from it per call is a heap block
+    // for every frame the text shows.
+    static const std::string hint(screenText::controlsHint);
     const float quoteWidth = text.textWidth(screenText::introQuote, 0.8f);
-    const float hintWidth = text.textWidth(screenText::controlsHint, 0.7f);
+    const float hintWidth = text.textWidth(hint, 0.7f);
     const glm::vec3 color = blendColor(text.whiteColor, text.blueColor, alpha);
     const int h = windowHeight;
     const float quoteY = static_cast<float>(h - 2 * (h / 16));
     const float hintY = static_cast<float>(h) - (static_cast<float>(h / 16) * 11.7f + static_cast<float>(h / 5));
     text.renderText(screenText::introQuote, centredX(windowWidth, quoteWidth), quoteY, 0.8f, color, alpha);
-    text.renderText(screenText::controlsHint, centredX(windowWidth, hintWidth), hintY, 0.7f, color, alpha);
+    text.renderText(hint, centredX(windowWidth, hintWidth), hintY, 0.7f, color, alpha);
 }
 
 void drawTimeLeft(TextRenderer& text, const std::string& remaining, float blend) {

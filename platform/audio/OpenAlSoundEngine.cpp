@@ -16,7 +16,9 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstddef>
 #include <iostream>
+#include <new>
 #include <vector>
 
 namespace audio {
@@ -34,6 +36,79 @@ float clampFinite(float value, float lo, float hi, float fallback) {
         return fallback;
     return std::min(hi, std::max(lo, value));
 }
+
+// Storage for sound objects together with their shared counts, recycled: a play takes the
+// block an earlier play gave back instead of asking the heap, so steady play allocates nothing.
+// A block comes back only when nobody holds its sound any more, so a handle a caller keeps
+// is never handed out again. Used from the game's thread only, like the rest of the engine.
+class SoundBlockPool {
+public:
+    SoundBlockPool() = default;
+    SoundBlockPool(const SoundBlockPool&) = delete;
+    SoundBlockPool& operator=(const SoundBlockPool&) = delete;
+    ~SoundBlockPool() {
+        while (free_ != nullptr) {
+            Block* block = free_;
+            free_ = block->next;
+            ::operator delete(block);
+        }
+    }
+
+    void* take(std::size_t bytes) {
+        if (blockBytes_ == 0 && bytes >= sizeof(Block))
+            blockBytes_ = bytes;
+        if (bytes == blockBytes_ && free_ != nullptr) {
+            Block* block = free_;
+            free_ = block->next;
+            --freeCount_;
+            return block;
+        }
+        return ::operator new(bytes);
+    }
+
+    void give(void* storage, std::size_t bytes) {
+        // Enough blocks for every sound a busy moment keeps alive; a rare burst beyond that
+        // goes back to the heap.
+        constexpr int kKeep = 64;
+        if (bytes != blockBytes_ || freeCount_ >= kKeep) {
+            ::operator delete(storage);
+            return;
+        }
+        Block* block = ::new (storage) Block{free_};
+        free_ = block;
+        ++freeCount_;
+    }
+
+private:
+    struct Block {
+        Block* next;
+    };
+    std::size_t blockBytes_ = 0;   // the one size recycled: a sound and its counts
+    Block* free_ = nullptr;
+    int freeCount_ = 0;
+};
+
+// Hands std::allocate_shared the pool's blocks. Every copy shares the pool, so the pool lives
+// until the last sound has given its block back, even when the engine has gone before.
+template <class T>
+struct PooledAllocator {
+    using value_type = T;
+    static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__, "the pool's blocks come from plain new");
+
+    explicit PooledAllocator(std::shared_ptr<SoundBlockPool> blocks) : pool(std::move(blocks)) {}
+    template <class U>
+    PooledAllocator(const PooledAllocator<U>& other) : pool(other.pool) {}
+
+    T* allocate(std::size_t n) { return static_cast<T*>(pool->take(n * sizeof(T))); }
+    void deallocate(T* storage, std::size_t n) { pool->give(storage, n * sizeof(T)); }
+
+    template <class U>
+    bool operator==(const PooledAllocator<U>& other) const { return pool == other.pool; }
+    template <class U>
+    bool operator!=(const PooledAllocator<U>& other) const { return pool != other.pool; }
+
+    std::shared_ptr<SoundBlockPool> pool;
+};
 
 class SourceImpl final : public SoundSource {
 public:
@@ -62,6 +137,16 @@ private:
 // Everything one engine owns. Sounds keep it alive through a shared pointer, so a handle
 // may outlive the engine object; once released, the core only answers "finished".
 struct Core {
+    Core() {
+        // Room for every play of a busy moment, so steady play never grows these.
+        active.reserve(64);
+        freeSources.reserve(OpenAlSoundEngine::kMaxOpenAlSources);
+        retired.reserve(16);
+        freeSlots.reserve(16);
+        freeEffects.reserve(16);
+        freeFilters.reserve(16);
+    }
+
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;
     bool efx = false;
@@ -70,12 +155,26 @@ struct Core {
     float masterVolume = 1.0f;
     std::string deviceName;
 
-    std::vector<ALuint> freeSources;
+    // Stopped sources no play holds. Each keeps the buffer it last played: binding a buffer
+    // makes OpenAL Soft allocate, so a play takes a source already bound to its buffer if
+    // there is one.
+    struct FreeSource {
+        ALuint source;
+        ALuint buffer;
+    };
+    std::vector<FreeSource> freeSources;
     int sourcesCreated = 0;
-    int slotsAlive = 0;
+    int slotsInUse = 0;   // held by a play or letting an echo die away
+
+    // Effect objects no play holds, kept for the next play that asks for an effect. An idle
+    // slot has no effect attached and its gain back at 1, as a new one would.
+    std::vector<ALuint> freeSlots;
+    std::vector<ALuint> freeEffects;
+    std::vector<ALuint> freeFilters;
 
     std::vector<std::shared_ptr<SourceImpl>> sources;
     std::vector<std::shared_ptr<SoundImpl>> active;
+    std::shared_ptr<SoundBlockPool> soundBlocks = std::make_shared<SoundBlockPool>();
 
     // Effect slots of ended sounds, kept until their echo has died away.
     struct Retired {
@@ -85,7 +184,14 @@ struct Core {
     };
     std::vector<Retired> retired;
     void retire(ALuint slot, ALuint effect, double seconds);
-    void deleteRetired(bool all);
+    // Slots whose echo has died away go back to the idle ones.
+    void recycleRetired();
+
+    // 0 when OpenAL has none to give; the caller has made the context current.
+    ALuint takeSlot();
+    ALuint takeEffect(ALint type);
+    ALuint takeLowpassFilter();
+    void giveBackFilter(ALuint filter) { freeFilters.push_back(filter); }
 
     bool live() const { return !released && context != nullptr; }
 
@@ -98,8 +204,11 @@ struct Core {
         return true;
     }
 
-    ALuint acquireSource();
-    void giveBackSource(ALuint source);
+    // A stopped, rewound source with the buffer bound, or 0 when none is left.
+    ALuint acquireSource(ALuint buffer);
+    void giveBackSource(ALuint source, ALuint buffer);
+    // Unbinds the buffer from the free sources, so that it can be deleted.
+    void unbindBuffer(ALuint buffer);
     void collect();
     void shutdown();
 };
@@ -119,13 +228,13 @@ public:
         --liveSounds;
     }
 
-    // Binds an OpenAL source (0 = run on time alone) and starts unless paused.
+    // Takes an OpenAL source bound to this sound's buffer (0 = run on time alone) and starts
+    // unless paused.
     void start(ALuint alSource, bool paused) {
         alSource_ = alSource;
         paused_ = paused;
         lastTick_ = Clock::now();
         if (alSource_ != 0) {
-            alSourcei(alSource_, AL_BUFFER, ALint(source_->buffer()));
             alSourcei(alSource_, AL_SOURCE_RELATIVE, AL_TRUE);
             alSource3f(alSource_, AL_POSITION, 0.0f, 0.0f, 0.0f);
             alSourcef(alSource_, AL_ROLLOFF_FACTOR, 0.0f);
@@ -305,7 +414,7 @@ public:
             if (core_->makeCurrent()) {
                 alSourceStop(alSource_);
                 freeEffects();
-                core_->giveBackSource(alSource_);
+                core_->giveBackSource(alSource_, source_->buffer());
             }
             alSource_ = 0;
         }
@@ -321,23 +430,10 @@ private:
     }
 
     bool ensureEffect(ALuint& effect, ALuint& slot, ALint type) {
-        alGetError();
-        if (effect == 0) {
-            alGenEffects(1, &effect);
-            if (alGetError() != AL_NO_ERROR) {
-                effect = 0;
-                return false;
-            }
-            alEffecti(effect, AL_EFFECT_TYPE, type);
-        }
-        if (slot == 0) {
-            alGenAuxiliaryEffectSlots(1, &slot);
-            if (alGetError() != AL_NO_ERROR) {
-                slot = 0;
-                return false;
-            }
-            ++core_->slotsAlive;
-        }
+        if (effect == 0 && (effect = core_->takeEffect(type)) == 0)
+            return false;
+        if (slot == 0 && (slot = core_->takeSlot()) == 0)
+            return false;
         return true;
     }
 
@@ -351,14 +447,8 @@ private:
         float wet = echo ? wet_ / 100.0f : 0.0f;
         float dry = 1.0f - wet;
         if (eq || dry < 1.0f) {
-            if (dryFilter_ == 0) {
-                alGetError();
-                alGenFilters(1, &dryFilter_);
-                if (alGetError() != AL_NO_ERROR)
-                    dryFilter_ = 0;
-                else
-                    alFilteri(dryFilter_, AL_FILTER_TYPE, AL_FILTER_LOWPASS);
-            }
+            if (dryFilter_ == 0)
+                dryFilter_ = core_->takeLowpassFilter();
             if (dryFilter_ != 0) {
                 alFilterf(dryFilter_, AL_LOWPASS_GAIN, eq ? 0.0f : dry);
                 alFilterf(dryFilter_, AL_LOWPASS_GAINHF, 1.0f);
@@ -385,8 +475,8 @@ private:
         }
     }
 
-    // Detaches the sends and hands their slots to the core, which deletes them once the
-    // echo's repeats have faded (a slot goes on sounding after its source has let go).
+    // Detaches the sends and hands their slots to the core, which keeps them from reuse until
+    // the echo's repeats have faded (a slot goes on sounding after its source has let go).
     void freeEffects() {
         if (alSource_ != 0) {
             alSourcei(alSource_, AL_DIRECT_FILTER, AL_FILTER_NULL);
@@ -407,7 +497,8 @@ private:
             eqSlot_ = eqEffect_ = 0;
         }
         if (dryFilter_ != 0) {
-            alDeleteFilters(1, &dryFilter_);
+            // A source copies a filter's values when it is attached: the object is free now.
+            core_->giveBackFilter(dryFilter_);
             dryFilter_ = 0;
         }
     }
@@ -433,42 +524,64 @@ private:
     ALuint echoEffect_ = 0, echoSlot_ = 0, eqEffect_ = 0, eqSlot_ = 0, dryFilter_ = 0;
 };
 
-ALuint Core::acquireSource() {
+ALuint Core::acquireSource(ALuint buffer) {
     if (!makeCurrent())
         return 0;
     if (freeSources.empty())
         collect();
-    if (!freeSources.empty()) {
-        ALuint source = freeSources.back();
+    auto take = [this](std::vector<FreeSource>::iterator it) {
+        FreeSource taken = *it;
+        *it = freeSources.back();
         freeSources.pop_back();
-        return source;
+        return taken;
+    };
+    auto bound = std::find_if(freeSources.begin(), freeSources.end(),
+                              [buffer](const FreeSource& f) { return f.buffer == buffer; });
+    if (bound != freeSources.end())
+        return take(bound).source;
+    // Below the limit a new source is made rather than a free one rebound, so that in time
+    // every sound that plays often has a source of its own.
+    FreeSource chosen{0, 0};
+    if (sourcesCreated < OpenAlSoundEngine::kMaxOpenAlSources) {
+        alGetError();
+        alGenSources(1, &chosen.source);
+        if (alGetError() == AL_NO_ERROR)
+            ++sourcesCreated;
+        else
+            chosen.source = 0;
     }
-    if (sourcesCreated >= OpenAlSoundEngine::kMaxOpenAlSources)
-        return 0;
-    alGetError();
-    ALuint source = 0;
-    alGenSources(1, &source);
-    if (alGetError() != AL_NO_ERROR)
-        return 0;
-    ++sourcesCreated;
-    return source;
+    if (chosen.source == 0 && !freeSources.empty())
+        chosen = take(freeSources.end() - 1);
+    if (chosen.source != 0)
+        alSourcei(chosen.source, AL_BUFFER, ALint(buffer));
+    return chosen.source;
 }
 
-void Core::giveBackSource(ALuint source) {
-    // Back to a neutral state so the next play starts clean.
+void Core::giveBackSource(ALuint source, ALuint buffer) {
+    // Back to a neutral state so the next play starts clean. A stopped source would stay
+    // "stopped" until played, so a play started paused on it would count as ended at once.
     alSourceStop(source);
-    alSourcei(source, AL_BUFFER, 0);
+    alSourceRewind(source);
     alSourcei(source, AL_LOOPING, AL_FALSE);
     alSourcef(source, AL_PITCH, 1.0f);
     alSourcef(source, AL_GAIN, 1.0f);
-    freeSources.push_back(source);
+    freeSources.push_back({source, buffer});
+}
+
+void Core::unbindBuffer(ALuint buffer) {
+    for (FreeSource& free : freeSources) {
+        if (free.buffer == buffer) {
+            alSourcei(free.source, AL_BUFFER, 0);
+            free.buffer = 0;
+        }
+    }
 }
 
 void Core::collect() {
     // isFinished gives a source back as soon as it notices the end.
     auto ended = [](const std::shared_ptr<SoundImpl>& sound) { return sound->isFinished(); };
     active.erase(std::remove_if(active.begin(), active.end(), ended), active.end());
-    deleteRetired(false);
+    recycleRetired();
 }
 
 void Core::retire(ALuint slot, ALuint effect, double seconds) {
@@ -477,22 +590,72 @@ void Core::retire(ALuint slot, ALuint effect, double seconds) {
     retired.push_back({slot, effect, until});
 }
 
-void Core::deleteRetired(bool all) {
+void Core::recycleRetired() {
     if (retired.empty() || !makeCurrent())
         return;
     Clock::time_point now = Clock::now();
-    auto done = [&](Retired& r) {
-        if (!all && now < r.until)
+    auto done = [&](const Retired& r) {
+        if (now < r.until)
             return false;
         if (r.slot != 0) {
-            alDeleteAuxiliaryEffectSlots(1, &r.slot);
-            --slotsAlive;
+            // Detaching the effect silences the slot at once, as deleting it did, and the
+            // next effect attached starts from a clean state.
+            alAuxiliaryEffectSloti(r.slot, AL_EFFECTSLOT_EFFECT, AL_EFFECT_NULL);
+            alAuxiliaryEffectSlotf(r.slot, AL_EFFECTSLOT_GAIN, 1.0f);
+            freeSlots.push_back(r.slot);
+            --slotsInUse;
         }
         if (r.effect != 0)
-            alDeleteEffects(1, &r.effect);
+            freeEffects.push_back(r.effect);
         return true;
     };
     retired.erase(std::remove_if(retired.begin(), retired.end(), done), retired.end());
+}
+
+ALuint Core::takeSlot() {
+    ALuint slot = 0;
+    if (!freeSlots.empty()) {
+        slot = freeSlots.back();
+        freeSlots.pop_back();
+    } else {
+        alGetError();
+        alGenAuxiliaryEffectSlots(1, &slot);
+        if (alGetError() != AL_NO_ERROR)
+            return 0;
+    }
+    ++slotsInUse;
+    return slot;
+}
+
+ALuint Core::takeEffect(ALint type) {
+    ALuint effect = 0;
+    if (!freeEffects.empty()) {
+        effect = freeEffects.back();
+        freeEffects.pop_back();
+    } else {
+        alGetError();
+        alGenEffects(1, &effect);
+        if (alGetError() != AL_NO_ERROR)
+            return 0;
+    }
+    // Setting the type puts every parameter back to that type's default.
+    alEffecti(effect, AL_EFFECT_TYPE, type);
+    return effect;
+}
+
+ALuint Core::takeLowpassFilter() {
+    ALuint filter = 0;
+    if (!freeFilters.empty()) {
+        filter = freeFilters.back();
+        freeFilters.pop_back();
+    } else {
+        alGetError();
+        alGenFilters(1, &filter);
+        if (alGetError() != AL_NO_ERROR)
+            return 0;
+    }
+    alFilteri(filter, AL_FILTER_TYPE, AL_FILTER_LOWPASS);
+    return filter;
 }
 
 void Core::shutdown() {
@@ -504,7 +667,30 @@ void Core::shutdown() {
     for (auto& sound : ending)
         sound->finish();
     ending.clear();
-    deleteRetired(true);
+    if (current) {
+        for (const Retired& r : retired) {
+            if (r.slot != 0)
+                alDeleteAuxiliaryEffectSlots(1, &r.slot);
+            if (r.effect != 0)
+                alDeleteEffects(1, &r.effect);
+        }
+        if (!freeSlots.empty())
+            alDeleteAuxiliaryEffectSlots(ALsizei(freeSlots.size()), freeSlots.data());
+        if (!freeEffects.empty())
+            alDeleteEffects(ALsizei(freeEffects.size()), freeEffects.data());
+        if (!freeFilters.empty())
+            alDeleteFilters(ALsizei(freeFilters.size()), freeFilters.data());
+    }
+    retired.clear();
+    freeSlots.clear();
+    freeEffects.clear();
+    freeFilters.clear();
+    slotsInUse = 0;
+    // The sources first: a buffer still bound to one cannot be deleted.
+    if (current)
+        for (const FreeSource& free : freeSources)
+            alDeleteSources(1, &free.source);
+    freeSources.clear();
     for (auto& source : sources) {
         source->removed = true;
         ALuint buffer = source->buffer();
@@ -513,9 +699,6 @@ void Core::shutdown() {
         source->forgetBuffer();
     }
     sources.clear();
-    if (current && !freeSources.empty())
-        alDeleteSources(ALsizei(freeSources.size()), freeSources.data());
-    freeSources.clear();
     released = true;
     if (context) {
         alcMakeContextCurrent(nullptr);
@@ -652,8 +835,10 @@ void OpenAlSoundEngine::removeSoundSource(SoundSource* source) {
                  active.end());
     doomed->removed = true;
     ALuint buffer = doomed->buffer();
-    if (buffer != 0 && core_->makeCurrent())
+    if (buffer != 0 && core_->makeCurrent()) {
+        core_->unbindBuffer(buffer);
         alDeleteBuffers(1, &buffer);
+    }
     doomed->forgetBuffer();
 }
 
@@ -676,8 +861,9 @@ SoundHandle OpenAlSoundEngine::play2D(SoundSource* source, bool playLooped, bool
     core_->collect();
     ALuint alSource = 0;
     if (owned->buffer() != 0)
-        alSource = core_->acquireSource();
-    auto sound = std::make_shared<SoundImpl>(core_, owned, playLooped, enableSoundEffects);
+        alSource = core_->acquireSource(owned->buffer());
+    auto sound = std::allocate_shared<SoundImpl>(detail::PooledAllocator<SoundImpl>(core_->soundBlocks),
+                                                 core_, owned, playLooped, enableSoundEffects);
     sound->start(alSource, startPaused);
     if (!sound->finished() && !core_->released)
         core_->active.push_back(sound);
@@ -697,10 +883,10 @@ bool OpenAlSoundEngine::isCurrentlyPlaying(SoundSource* source) {
 }
 
 void OpenAlSoundEngine::stopAllSounds() {
-    std::vector<std::shared_ptr<SoundImpl>> ending;
-    ending.swap(core_->active);
-    for (auto& sound : ending)
+    // Finishing touches no list, so the plays end in place and the list keeps its room.
+    for (auto& sound : core_->active)
         sound->finish();
+    core_->active.clear();
 }
 
 void OpenAlSoundEngine::release() { core_->shutdown(); }
@@ -709,7 +895,7 @@ bool OpenAlSoundEngine::hasDevice() const { return core_->live(); }
 std::string OpenAlSoundEngine::deviceName() const { return core_->deviceName; }
 int OpenAlSoundEngine::openAlSourceCount() const { return core_->sourcesCreated; }
 int OpenAlSoundEngine::activeSoundCount() const { return int(core_->active.size()); }
-int OpenAlSoundEngine::effectSlotCount() const { return core_->slotsAlive; }
+int OpenAlSoundEngine::effectSlotCount() const { return core_->slotsInUse; }
 int OpenAlSoundEngine::liveSoundObjects() { return detail::liveSounds.load(); }
 
 std::shared_ptr<SoundEngine> createSoundDevice(OutputDriver driver) {

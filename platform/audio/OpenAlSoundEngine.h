@@ -46,7 +46,8 @@ public:
     int openAlSourceCount() const;
     // Plays the engine still looks after (playing, paused, or ended but not yet collected).
     int activeSoundCount() const;
-    // Auxiliary effect slots currently alive (including those letting an echo die away).
+    // Auxiliary effect slots in use: held by a play or letting an echo die away. Idle slots the
+    // engine keeps for reuse are not counted.
     int effectSlotCount() const;
     // Sound objects alive in the process, across all engines (held by an engine or a handle).
     static int liveSoundObjects();
