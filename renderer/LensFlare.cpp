@@ -1,5 +1,6 @@
 #include "renderer/LensFlare.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -79,6 +80,34 @@ void updateSunScreenPosition() {
                    ndc.z <= 1.0f;
 }
 
+PixelBox flareSquarePixels(const glm::vec4& transform, int viewportWidth, int viewportHeight) {
+    const double w = static_cast<double>(viewportWidth);
+    const double h = static_cast<double>(viewportHeight);
+    // The quad in window pixels (y up): centre and size from the transform's screen fractions.
+    const double centreX = static_cast<double>(transform.x) * w;
+    const double centreY = (1.0 - static_cast<double>(transform.y)) * h;
+    const double side = std::min(std::abs(static_cast<double>(transform.z)) * w,
+                                 std::abs(static_cast<double>(transform.w)) * h);
+    PixelBox box;
+    if (!std::isfinite(centreX) || !std::isfinite(centreY) || !std::isfinite(side) || viewportWidth <= 0 ||
+        viewportHeight <= 0) {
+        box.width = std::max(viewportWidth, 0);
+        box.height = std::max(viewportHeight, 0);
+        return box;
+    }
+    // Two pixels of slack for the rasterizer's rounding; clamped to the viewport so the integer
+    // conversions stay in range.
+    const auto span = [](double centre, double half, int size, int& start, int& count) {
+        const double low = std::clamp(std::floor(centre - half) - 2.0, 0.0, static_cast<double>(size));
+        const double high = std::clamp(std::ceil(centre + half) + 2.0, 0.0, static_cast<double>(size));
+        start = static_cast<int>(low);
+        count = static_cast<int>(high) - start;
+    };
+    span(centreX, side * 0.5, viewportWidth, box.x, box.width);
+    span(centreY, side * 0.5, viewportHeight, box.y, box.height);
+    return box;
+}
+
 float flareBrightness(const glm::vec2& sunScreen) {
     const glm::vec2 d = glm::vec2(0.5f, 0.5f) - sunScreen;
     const float len = glm::length(d);
@@ -108,14 +137,34 @@ void FlareRenderer::draw(const std::vector<lensFlare::FlareTexture>& flares, flo
     glBindVertexArray(vao);
     // Whole-number width-to-height quotient: 1 for ordinary windows, as the sprites were tuned.
     const float k = currentHeight > 0 ? static_cast<float>(currentWidth / currentHeight) : 0.0f;
+    // The program leaves everything outside the square in the middle of a sprite's quad fully
+    // transparent, which blends to the pixel as it was: each sprite is scissored to its square.
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const bool scissorWasOn = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
+    GLint savedScissor[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_SCISSOR_BOX, savedScissor);
+    const bool confine = !scissorWasOn;
+    if (confine) {
+        glEnable(GL_SCISSOR_TEST);
+    }
     for (const lensFlare::FlareTexture& flare : flares) {
         if (flare.texture) {
             flare.texture->bind(0);
         }
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        shader->setUniform("transform", glm::vec4(flare.position.x, flare.position.y, flare.scale, flare.scale * k));
+        const glm::vec4 transform(flare.position.x, flare.position.y, flare.scale, flare.scale * k);
+        shader->setUniform("transform", transform);
+        if (confine) {
+            const PixelBox box = flareSquarePixels(transform, viewport[2], viewport[3]);
+            glScissor(viewport[0] + box.x, viewport[1] + box.y, box.width, box.height);
+        }
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    }
+    if (confine) {
+        glDisable(GL_SCISSOR_TEST);
+        glScissor(savedScissor[0], savedScissor[1], savedScissor[2], savedScissor[3]);
     }
     glBindVertexArray(0);
     glUseProgram(0);

@@ -6,6 +6,7 @@
 
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
+#include <glm/vec4.hpp>
 
 #include "framework/GlHandle.h"
 
@@ -57,3 +58,17 @@ void updateSunScreenPosition();
 
 // Brightness of the flare for the sun at screen point s (screen units, y down); <= 0: none.
 float flareBrightness(const glm::vec2& sunScreen);
+
+// Window pixels from the viewport's lower left corner, [x, x + width) x [y, y + height).
+struct PixelBox {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The pixels a sprite drawn with `transform` (centre x, y and size across, down in screen units)
+// can change: the square in the middle of its quad, as wide as the quad's shorter side, plus
+// two pixels of slack, clamped to the viewport; the whole viewport when the transform is not
+// finite.
+PixelBox flareSquarePixels(const glm::vec4& transform, int viewportWidth, int viewportHeight);

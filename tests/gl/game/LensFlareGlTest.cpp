@@ -236,3 +236,43 @@ TEST_F(LensFlareGl, SpriteStandsUprightWhereItsPositionSays) {
     EXPECT_EQ(drawn.rgb(50, 50), glm::ivec3(0)) << "the centre is not covered";
     EXPECT_EQ(drawn.rgb(25, 25), glm::ivec3(0)) << "the lower left is not covered";
 }
+
+// Each sprite is drawn only inside the square its program lets show; outside it the program
+// writes alpha 0. Confined so or not, the flare must leave the same pixels over a coloured frame,
+// on a wide window where the squares are narrower than the quads, and the scissor must be off
+// again with its box as it was.
+TEST_F(LensFlareGl, SpritesConfinedToTheirSquaresLeaveThePixelsOfAWholeDraw) {
+    currentWidth = 1280;
+    currentHeight = 720;
+    Target target(192, 108);
+    const glm::vec2 sun(0.8f, 0.3f), d = glm::vec2(0.5f) - sun;
+    for (std::size_t i = 0; i < flare->flares->size(); ++i) {
+        (*flare->flares)[i].position = sun + d * (static_cast<float>(i) * 0.16f);
+    }
+    auto draw = [&](bool scissorOn) {
+        target.clear(0.3f, 0.5f, 0.7f);
+        if (scissorOn) {
+            glEnable(GL_SCISSOR_TEST);
+        }
+        glScissor(0, 0, target.width, target.height);
+        flare->renderer->draw(*flare->flares, 0.5f, 0.4f);
+        EXPECT_EQ(glIsEnabled(GL_SCISSOR_TEST), scissorOn ? GL_TRUE : GL_FALSE);
+        GLint box[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_SCISSOR_BOX, box);
+        EXPECT_EQ(box[2], target.width);
+        EXPECT_EQ(box[3], target.height);
+        glDisable(GL_SCISSOR_TEST);
+        return target.read();
+    };
+    const testgl::Pixels confined = draw(false);
+    const testgl::Pixels whole = draw(true);  // a scissor already on: each sprite's whole quad
+    int differing = 0, lit = 0;
+    for (int y = 0; y < target.height; ++y) {
+        for (int x = 0; x < target.width; ++x) {
+            differing += confined.rgb(x, y) != whole.rgb(x, y) ? 1 : 0;
+            lit += whole.rgb(x, y) != glm::ivec3(77, 128, 179) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(lit, 1000);
+    EXPECT_EQ(differing, 0);
+}
