@@ -133,7 +133,9 @@ void drawCleanFrameBeforePause(GameContext& context) {
     pauseRequested = false;
 }
 
-void drawPausePicture(GameContext& context) {
+// False when the pass has nothing new to show: the picture never changes while the pause lasts,
+// so once it is on screen it stays there until the window is exposed or changes size.
+bool drawPausePicture(GameContext& context) {
     GameState& state = *context.gameState;
     if (!clockPaused) {
         if (!pauseSnapshotTaken) {
@@ -149,7 +151,10 @@ void drawPausePicture(GameContext& context) {
         }
         state.pauseStart = state.fadeStart = clockSeconds();
         clockPaused = true;
-        return;
+        return true;
+    }
+    if (pausePictureShown) {
+        return false;
     }
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_MULTISAMPLE);
@@ -163,6 +168,8 @@ void drawPausePicture(GameContext& context) {
     glUseProgram(0);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     context.overlay->pause.draw(1.0f);
+    pausePictureShown = true;
+    return true;
 }
 
 void runParticleWarmup(GameContext& context) {
@@ -204,6 +211,8 @@ void updateClock(GameState& state) {
 }
 
 }  // namespace
+
+void windowRefreshCallback(GLFWwindow*) { pausePictureShown = false; }
 
 void setSwapBuffersHook(SwapBuffersHook hook) { swapBuffersHook = hook ? hook : glfwSwapBuffers; }
 
@@ -290,6 +299,7 @@ bool runFramePass(GameContext& context) {
     state.lastFrame = clockSeconds();
 
     applyPauseSoundFade(context);
+    bool present = true;
 
     if (restartRequested) {
         restartRequested = false;
@@ -305,9 +315,10 @@ bool runFramePass(GameContext& context) {
         }
         drawCleanFrameBeforePause(context);
     } else if (paused) {
-        drawPausePicture(context);
+        present = drawPausePicture(context);
     } else {
         pauseSnapshotTaken = false;
+        pausePictureShown = false;
         state.resumeAfterPause(context);
 
         runParticleWarmup(context);
@@ -342,7 +353,9 @@ bool runFramePass(GameContext& context) {
         updateClock(state);
     }
 
-    swapBuffersHook(context.gameWindow);
+    if (present) {
+        swapBuffersHook(context.gameWindow);
+    }
     glfwPollEvents();
     return true;
 }

@@ -5,8 +5,13 @@ struct GameContext;
 struct GLFWwindow;
 class ParticleSystem;
 
+// The window's contents were lost (exposed, restored): a paused window draws its picture again.
+// Installed with glfwSetWindowRefreshCallback.
+void windowRefreshCallback(GLFWwindow* window);
+
 // One pass of the frame loop (gate, pause fade, restart, pause picture, screens or game frame,
-// swap and poll). Returns false when the gate held the pass back (nothing was drawn).
+// swap and poll). Returns false when the gate held the pass back (nothing was drawn). A pause
+// picture already on screen is neither drawn nor swapped again.
 bool runFramePass(GameContext& context);
 
 // Every buffer swap of a pass goes through this hook (glfwSwapBuffers by default), so a test can

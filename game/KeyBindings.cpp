@@ -38,6 +38,7 @@ void toggleFullscreen(GLFWwindow* window) {
         currentHeight = windowHeight;
         glfwSetWindowMonitor(window, nullptr, windowPosX, windowPosY, windowWidth, windowHeight, 0);
     }
+    pausePictureShown = false;  // a paused window shows its picture again at the new size
     // A ratio test: after a toggle a 1920 x 1080 monitor counts as 16:9.
     is16by9 = currentHeight > 0 &&
               static_cast<float>(currentWidth) / static_cast<float>(currentHeight) == 16.0f / 9.0f;

@@ -77,6 +77,7 @@ int main() {
         return -1;
     }
 
+    glfwSetWindowRefreshCallback(window, windowRefreshCallback);
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
     if (glfwRawMouseMotionSupported()) {
         glfwSetInputMode(window, GLFW_RAW_MOUSE_MOTION, GLFW_TRUE);

@@ -42,6 +42,7 @@ using ArtifactFlags = std::array<bool, artifactCount>;
     X(bool, pauseRequested, false)                                                   \
     X(bool, clockPaused, false)                                                      \
     X(bool, pauseSnapshotTaken, false)                                               \
+    X(bool, pausePictureShown, false)                                                \
     X(bool, restartRequested, false)                                                 \
     X(bool, fadeIn, false)                                                           \
     X(bool, fadeOut, false)                                                          \

@@ -83,6 +83,8 @@ extern bool paused;               // P toggles it; the frame loop draws the blur
 extern bool pauseRequested;       // draw one clean frame before the pause snapshot
 extern bool clockPaused;          // the run's clock stands; GameState::resumeAfterPause restarts it
 extern bool pauseSnapshotTaken;   // the snapshot of this pause is taken and blurred
+extern bool pausePictureShown;    // the pause picture is on screen: later pause passes neither
+                                  // draw nor swap until the window asks for a redraw or resizes
 extern bool restartRequested;     // N during the pause: the frame loop restarts after unpausing
 extern bool fadeIn;               // pause sound effect fading in
 extern bool fadeOut;              // pause sound effect fading out

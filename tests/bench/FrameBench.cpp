@@ -150,7 +150,7 @@ struct Posture {
 
 struct PauseFigures {
     double wallSeconds = 0.0;
-    int pictures = 0;  // passes that drew the paused picture
+    int passes = 0;  // frame-loop passes the gate let through (the still picture is drawn once)
     double mainThreadCpu = 0.0;  // fraction of one core
     double processCpu = 0.0;
     AllocationCounts allocations;
@@ -315,7 +315,7 @@ PauseFigures measurePause(GameContext& context, GLFWwindow* window, double secon
     const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     while (Clock::now() < end) {
         if (runFramePass(context)) {
-            ++figures.pictures;
+            ++figures.passes;
         }
     }
     figures.allocations = allocationCounts() - allocationsStart;
@@ -509,14 +509,14 @@ int runOneSize(const Options& options) {
         printPostureValues("walking", walking);
         std::printf("walking.distance %.2f\nwalking.fell %d\n", patrol.distance(), fell ? 1 : 0);
         if (pause.wallSeconds > 0.0) {
-            std::printf("pause.seconds %.2f\npause.pictures_per_second %.2f\npause.main_thread_cpu %.4f\n"
+            std::printf("pause.seconds %.2f\npause.passes_per_second %.2f\npause.main_thread_cpu %.4f\n"
                         "pause.process_cpu %.4f\n",
-                        pause.wallSeconds, pause.pictures / pause.wallSeconds, pause.mainThreadCpu, pause.processCpu);
+                        pause.wallSeconds, pause.passes / pause.wallSeconds, pause.mainThreadCpu, pause.processCpu);
             if (allocationCountingAvailable()) {
                 std::printf("pause.new %.2f\npause.malloc_main %.2f\npause.malloc_other %.2f\n",
-                            perFrame(pause.allocations.newCalls, pause.pictures),
-                            perFrame(pause.allocations.mallocCallsMainThread, pause.pictures),
-                            perFrame(pause.allocations.mallocCallsOtherThreads, pause.pictures));
+                            perFrame(pause.allocations.newCalls, pause.passes),
+                            perFrame(pause.allocations.mallocCallsMainThread, pause.passes),
+                            perFrame(pause.allocations.mallocCallsOtherThreads, pause.passes));
             }
         }
     } else {
@@ -528,9 +528,9 @@ int runOneSize(const Options& options) {
                       fell ? ", FELL: the figures are not those of a walk" : "");
         printPosture(title, walking);
         if (pause.wallSeconds > 0.0) {
-            std::printf("  pause screen, real frame loop and clock, %.1f s: %.1f pictures a second, main thread %.0f%% "
+            std::printf("  pause screen, real frame loop and clock, %.1f s: %.1f passes a second, main thread %.0f%% "
                         "of a core, whole process %.0f%%\n",
-                        pause.wallSeconds, pause.pictures / pause.wallSeconds, 100.0 * pause.mainThreadCpu,
+                        pause.wallSeconds, pause.passes / pause.wallSeconds, 100.0 * pause.mainThreadCpu,
                         100.0 * pause.processCpu);
         }
         if (!allocationCountingAvailable()) {

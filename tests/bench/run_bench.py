@@ -127,14 +127,14 @@ def frame_tables(results, frames, pause):
     if pause > 0:
         lines.append("")
         lines.append("Pause screen: the real frame loop and clock, %.1f s after the clean frame and the snapshot." % pause)
-        header = ("size      LP_NUM_THREADS  | pictures/s  main thread %core  process %core | new/picture"
-                  "  malloc-main/picture  malloc-other/picture")
+        header = ("size      LP_NUM_THREADS  |   passes/s  main thread %core  process %core |    new/pass"
+                  "     malloc-main/pass     malloc-other/pass")
         lines.append(header)
         lines.append("-" * len(header))
         for (width, height, threads_label), values in results:
             lines.append("%-9s %-15s | %s %s %s | %s %s %s" % (
                 "%dx%d" % (width, height), threads_label,
-                cell(number(values, "pause.pictures_per_second"), 10),
+                cell(number(values, "pause.passes_per_second"), 10),
                 cell(number(values, "pause.main_thread_cpu", 100.0), 18, 0),
                 cell(number(values, "pause.process_cpu", 100.0), 13, 0),
                 cell(number(values, "pause.new"), 11), cell(number(values, "pause.malloc_main"), 20),

@@ -303,6 +303,23 @@ TEST_F(FrameLoop, TheCleanFrameBeforeAPauseIsSwappedTwiceAndTheNextPassTakesTheS
     EXPECT_TRUE(clockPaused);
     EXPECT_TRUE(fadeIn);
     EXPECT_EQ(pass(kFrame80), 1);
+    // The still picture is on screen: the passes that follow show nothing new, until the window
+    // loses its contents.
+    EXPECT_EQ(pass(kFrame80), 0);
+    EXPECT_EQ(pass(kFrame80), 0);
+    windowRefreshCallback(context->gameWindow);
+    EXPECT_EQ(pass(kFrame80), 1);
+    EXPECT_EQ(pass(kFrame80), 0);
+    // Running again, every pass swaps; the next pause shows its picture afresh.
+    paused = false;
+    EXPECT_EQ(pass(kFrame80), 1);
+    EXPECT_EQ(pass(kFrame80), 1);
+    paused = true;
+    pauseRequested = true;
+    EXPECT_EQ(pass(kFrame80), 2);
+    EXPECT_EQ(pass(kFrame80), 1);
+    EXPECT_EQ(pass(kFrame80), 1);
+    EXPECT_EQ(pass(kFrame80), 0);
 }
 
 TEST_F(FrameLoop, ThePauseSoundFadesInAndOutOverHalfASecond) {
