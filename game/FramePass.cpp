@@ -56,14 +56,19 @@ void drawIntroEnding(GameContext& context) {
 
 }  // namespace
 
+// The software renderer starts on queued draws only when they are flushed, and this thread then
+// goes on preparing the next ones: each glFlush below hands over a part of the frame so that the
+// rasterizer threads and this thread work at the same time instead of one after the other.
 void drawScene(GameContext& context) {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_MULTISAMPLE);
     setLightUniforms(*context.textureShader, gammaVector);
     drawLevelMeshes(context.textureShader);
+    glFlush();
     renderArtifacts(*context.artifacts);
     animatePlayer(*context.playerModel);
     renderPlayer(*context.playerModel);
+    glFlush();
     renderReflectiveCube(*context.skybox, envCubemapTexture);
     renderSkybox(*context.skybox, 1.0f - blendFactor);
     drawSunMesh(context.textureShader);
@@ -71,6 +76,7 @@ void drawScene(GameContext& context) {
     glDepthFunc(GL_LESS);
     if (context.fireParticles) context.fireParticles->updateAndDraw(blendFactor);
     if (context.smokeParticles) context.smokeParticles->updateAndDraw(blendFactor);
+    glFlush();
     updateTick = false;
 }
 

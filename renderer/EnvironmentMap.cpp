@@ -144,6 +144,7 @@ CubeMap createEmptyCubeMap() {
 
 EnvironmentMap::EnvironmentMap() {
     cubeMap = createEmptyCubeMap();
+    drawTarget = createEmptyCubeMap();
     skybox = Skybox::getInstance();
     fbo = GlFramebuffer::generate();
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
@@ -164,6 +165,7 @@ void EnvironmentMap::release() {
     fbo.release();
     rbo.release();
     cubeMap.id.release();
+    drawTarget.id.release();
     forgetFaces();
 }
 
@@ -376,6 +378,7 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
     GLint savedScissor[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_SCISSOR_BOX, savedScissor);
     bool scissorChanged = false;
+    std::array<EnvironmentMap::TexelRect, 6> drawnRegions{};
     for (int i = 0; i < 6; ++i) {
         // The camera is pointed along every face, drawn or not: it keeps the last face's axes
         // and matrices after the capture either way.
@@ -434,7 +437,7 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
         }
         renderingCubemap = true;
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + i,
-                               environmentMap.cubeMap.id, 0);
+                               environmentMap.drawTarget.id, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         setLightUniforms(*textureShader, gammaValue);
         // The sky goes in after the thief and the level: it lies at the far plane and passes
@@ -448,6 +451,7 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
         face.drawn = true;
         face.inputs = inputs;
         environmentMap.facesDrawnLastCapture |= 1u << i;
+        drawnRegions[static_cast<std::size_t>(i)] = region;
     }
     if (scissorChanged) {
         if (!scissorWasOn) {
@@ -457,6 +461,14 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
     }
     renderingCubemap = false;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    for (int i = 0; i < 6; ++i) {
+        const EnvironmentMap::TexelRect& r = drawnRegions[static_cast<std::size_t>(i)];
+        if ((environmentMap.facesDrawnLastCapture & (1u << i)) != 0 && !r.empty()) {
+            glCopyImageSubData(environmentMap.drawTarget.id, GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, i,
+                               environmentMap.cubeMap.id, GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, i, r.x1 - r.x0,
+                               r.y1 - r.y0, 1);
+        }
+    }
     glViewport(0, 0, currentWidth, currentHeight);
     camera.yaw = camera.savedYaw;
     camera.pitch = camera.savedPitch;

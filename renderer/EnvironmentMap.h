@@ -31,7 +31,11 @@ class EnvironmentMap {
 public:
     GlFramebuffer fbo;
     GlRenderbuffer rbo;  // depth, GL_DEPTH_COMPONENT24
-    CubeMap cubeMap;
+    CubeMap cubeMap;     // what the mirror cube shows: a copy of drawTarget's faces
+    // The faces are drawn here and the texels drawn copied into cubeMap. Sampling a texture that
+    // has been drawn into makes the software renderer wait for everything queued so far, in the
+    // middle of the frame; a copy is written by the processor and samples without a wait.
+    CubeMap drawTarget;
     Skybox* skybox = nullptr;
 
     // Draws all six faces at every capture (tests compare the face skipping with it).
