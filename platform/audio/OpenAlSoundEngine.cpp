@@ -612,49 +612,40 @@ void Core::recycleRetired() {
     retired.erase(std::remove_if(retired.begin(), retired.end(), done), retired.end());
 }
 
-ALuint Core::takeSlot() {
-    ALuint slot = 0;
-    if (!freeSlots.empty()) {
-        slot = freeSlots.back();
-        freeSlots.pop_back();
-    } else {
-        alGetError();
-        alGenAuxiliaryEffectSlots(1, &slot);
-        if (alGetError() != AL_NO_ERROR)
-            return 0;
+// A name given back earlier, else a new one from `generate` (an alGen* entry point); 0 when the
+// library cannot make one.
+template <typename Generate>
+ALuint takeOrGenerate(std::vector<ALuint>& pool, Generate generate) {
+    if (!pool.empty()) {
+        const ALuint name = pool.back();
+        pool.pop_back();
+        return name;
     }
-    ++slotsInUse;
+    ALuint name = 0;
+    alGetError();
+    generate(1, &name);
+    return alGetError() == AL_NO_ERROR ? name : 0;
+}
+
+ALuint Core::takeSlot() {
+    const ALuint slot = takeOrGenerate(freeSlots, alGenAuxiliaryEffectSlots);
+    if (slot != 0)
+        ++slotsInUse;
     return slot;
 }
 
 ALuint Core::takeEffect(ALint type) {
-    ALuint effect = 0;
-    if (!freeEffects.empty()) {
-        effect = freeEffects.back();
-        freeEffects.pop_back();
-    } else {
-        alGetError();
-        alGenEffects(1, &effect);
-        if (alGetError() != AL_NO_ERROR)
-            return 0;
-    }
+    const ALuint effect = takeOrGenerate(freeEffects, alGenEffects);
     // Setting the type puts every parameter back to that type's default.
-    alEffecti(effect, AL_EFFECT_TYPE, type);
+    if (effect != 0)
+        alEffecti(effect, AL_EFFECT_TYPE, type);
     return effect;
 }
 
 ALuint Core::takeLowpassFilter() {
-    ALuint filter = 0;
-    if (!freeFilters.empty()) {
-        filter = freeFilters.back();
-        freeFilters.pop_back();
-    } else {
-        alGetError();
-        alGenFilters(1, &filter);
-        if (alGetError() != AL_NO_ERROR)
-            return 0;
-    }
-    alFilteri(filter, AL_FILTER_TYPE, AL_FILTER_LOWPASS);
+    const ALuint filter = takeOrGenerate(freeFilters, alGenFilters);
+    if (filter != 0)
+        alFilteri(filter, AL_FILTER_TYPE, AL_FILTER_LOWPASS);
     return filter;
 }
 
