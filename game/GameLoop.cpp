@@ -69,6 +69,19 @@ void captureEnvironment(GameContext& context) {
 // a capture made under them is never seen, except by the frame that ends the intro: the next
 // frame may show the cube without a fixed step of its own (the end screens end only through a
 // restart, which starts the loading screen). A skipped capture stays owed in physicsTicked.
+// The viewport spans the window's whole framebuffer, so what covers the viewport covers every
+// pixel a clear would write.
+bool viewportIsWholeWindow(GameContext& context) {
+    if (!context.gameWindow) {
+        return false;
+    }
+    int width = 0, height = 0;
+    glfwGetFramebufferSize(context.gameWindow, &width, &height);
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return viewport[0] == 0 && viewport[1] == 0 && viewport[2] == width && viewport[3] == height;
+}
+
 bool screenHidesCube(GameContext& context, bool closing) {
     if (closing) {
         return false;
@@ -332,9 +345,16 @@ bool runFramePass(GameContext& context) {
         // renderer then does the clear tile by tile as it draws the frame, instead of flushing
         // it as a pass of its own over the whole multisampled back buffer when the capture
         // switches framebuffers (about 3 ms of rasterizer time per frame at 1280x720).
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        const bool screenOnly = (gameOver || introActive) && !closing;
+        if (!screenOnly) {
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        } else if (gameOver || !introScreenCoversViewport(context) || !viewportIsWholeWindow(context)) {
+            // The screens draw without the depth test, and every frame that does use depth
+            // clears it first. A picture that replaces every pixel needs no clear at all.
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
 
-        if ((gameOver || introActive) && !closing) {
+        if (screenOnly) {
             glDisable(GL_DEPTH_TEST);
             glDisable(GL_MULTISAMPLE);
             // The particles only move here and draw nothing, so the clear above still holds.

@@ -151,6 +151,14 @@ bool introScreenEndsNow(const GameState& state, const FadeTimings& fades) {
     return !introDone && state.textTicks > fades.titleFadeOutStart;
 }
 
+bool introScreenCoversViewport(const GameContext& context) {
+    const Overlay& overlay = *context.overlay;
+    if (loadingScreen) {
+        return overlay.loading.coversViewport(textFadeAlpha);
+    }
+    return !introDone && overlay.title.coversViewport(textFadeAlpha);
+}
+
 void renderIntroScreen(GameContext& context) {
     if (context.gameWindow) {
         glfwSetKeyCallback(context.gameWindow, keyCallback);

@@ -31,6 +31,9 @@ void drawTimeLeft(TextRenderer& text, const std::string& remaining, float blend)
 void renderIntroScreen(GameContext& context);
 // Whether the intro screen drawn now would be its last: it ends the intro when its time is up.
 bool introScreenEndsNow(const GameState& state, const FadeTimings& fades);
+// Whether the intro screen drawn now replaces every pixel of the viewport: its picture is
+// opaque, full-screen and at full strength (the title or loading picture between its fades).
+bool introScreenCoversViewport(const GameContext& context);
 // Every frame while the game is over: the first of fell, escaped, time out that holds.
 void renderEndScreen(GameContext& context);
 // A full-screen image blended with `alpha` over a frame drawn with depth testing off. At alpha 0

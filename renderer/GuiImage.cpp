@@ -16,6 +16,22 @@ constexpr std::size_t floatsPerVertex = 4;  // x, y, u, v
 constexpr std::size_t quadVertexCount = 6;
 constexpr std::size_t quadFloatCount = floatsPerVertex * quadVertexCount;
 
+// Blending on with the game's one function, source alpha over one minus it: then a fragment of
+// alpha 1 comes out as its own colour, whatever is under it.
+bool blendsOverByAlpha() {
+    if (glIsEnabled(GL_BLEND) != GL_TRUE) {
+        return false;
+    }
+    GLint source = 0, destination = 0, equation = 0, sourceAlpha = 0, destinationAlpha = 0;
+    glGetIntegerv(GL_BLEND_SRC_RGB, &source);
+    glGetIntegerv(GL_BLEND_DST_RGB, &destination);
+    glGetIntegerv(GL_BLEND_EQUATION_RGB, &equation);
+    glGetIntegerv(GL_BLEND_SRC_ALPHA, &sourceAlpha);
+    glGetIntegerv(GL_BLEND_DST_ALPHA, &destinationAlpha);
+    return source == GL_SRC_ALPHA && destination == GL_ONE_MINUS_SRC_ALPHA && equation == GL_FUNC_ADD &&
+           sourceAlpha == GL_SRC_ALPHA && destinationAlpha == GL_ONE_MINUS_SRC_ALPHA;
+}
+
 }  // namespace
 
 std::vector<float> fullScreenQuadVertices() {
@@ -122,6 +138,7 @@ GuiImage::GuiImage(std::vector<float> vertices, std::string basePath, std::share
         return;
     }
     shader = std::move(guiShader);
+    fullScreen = vertices == fullScreenQuadVertices();
     const std::string fileName = basePath + (is16by9 ? "169.dds" : ".dds");
     texture = std::make_shared<TextureDXT5>(fileName);
 
@@ -135,7 +152,8 @@ GuiImage::GuiImage(GuiImage&& other) noexcept
       vbo(std::move(other.vbo)),
       shader(std::move(other.shader)),
       texture(std::move(other.texture)),
-      visibleTexels(std::move(other.visibleTexels)) {}
+      visibleTexels(std::move(other.visibleTexels)),
+      fullScreen(other.fullScreen) {}
 
 GuiImage& GuiImage::operator=(GuiImage&& other) noexcept {
     if (this != &other) {
@@ -145,6 +163,7 @@ GuiImage& GuiImage::operator=(GuiImage&& other) noexcept {
         shader = std::move(other.shader);
         texture = std::move(other.texture);
         visibleTexels = std::move(other.visibleTexels);
+        fullScreen = other.fullScreen;
     }
     return *this;
 }
@@ -155,6 +174,11 @@ void GuiImage::release() {
     texture.reset();
     shader.reset();
     visibleTexels.clear();
+    fullScreen = false;
+}
+
+bool GuiImage::coversViewport(float alpha) const {
+    return fullScreen && alpha == 1.0f && vao != 0 && shader && texture && texture->handle != 0 && texture->opaque;
 }
 
 void GuiImage::draw(float alpha) {
@@ -174,7 +198,14 @@ void GuiImage::draw(float alpha) {
         glEnable(GL_SCISSOR_TEST);
         glScissor(viewport[0] + rect.x, viewport[1] + rect.y, rect.width, rect.height);
     }
+    const bool replaces = alpha == 1.0f && texture && texture->opaque && blendsOverByAlpha();
+    if (replaces) {
+        glDisable(GL_BLEND);
+    }
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(quadVertexCount));
+    if (replaces) {
+        glEnable(GL_BLEND);
+    }
     if (confined) {
         glDisable(GL_SCISSOR_TEST);
     }

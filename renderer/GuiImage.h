@@ -62,8 +62,14 @@ public:
     GuiImage& operator=(GuiImage&& other) noexcept;
 
     // Draws the six vertices with the image's program (made current here), uniform "alpha"
-    // and "rotation" 0. Blending, depth test and viewport are the caller's.
+    // and "rotation" 0. Blending, depth test and viewport are the caller's, except that an
+    // opaque image at alpha exactly 1 is drawn with blending off: each of its fragments would
+    // blend to its own colour, so nothing under it needs to be read.
     void draw(float alpha);
+
+    // Whether drawing at `alpha` replaces every pixel of the viewport: a full-screen quad of an
+    // opaque image at alpha exactly 1. What was there before (the clear) is then never seen.
+    bool coversViewport(float alpha) const;
 
     // For a full-screen image that is transparent nearly everywhere: reads the texture's mip
     // levels back once and from then on draws the quad with the scissor test confined to the
@@ -78,6 +84,7 @@ public:
 
 private:
     std::vector<VisibleTexels> visibleTexels;  // empty: the quad is drawn whole
+    bool fullScreen = false;                   // the quad is fullScreenQuadVertices()
 };
 
 class Overlay {

@@ -45,6 +45,12 @@ TextureDXT5::TextureDXT5(std::string file) : Texture(file) {
     // 4-byte pixels: every row is aligned whatever the unpack alignment is.
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     glGenerateMipmap(GL_TEXTURE_2D);
+    // Averages of texels with alpha 255 keep 255, so every mip level is as opaque as level 0.
+    const std::size_t texels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    opaque = texels > 0;
+    for (std::size_t i = 0; i < texels && opaque; ++i) {
+        opaque = pixels[4 * i + 3] == 255;
+    }
 
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 10);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);

@@ -20,6 +20,7 @@ public:
 
     std::int32_t width = 0;   // as the decoder reported it (0 when the file was not found)
     std::int32_t height = 0;
+    bool opaque = false;      // the decoded image's every texel has alpha 255 (false without one)
 };
 
 namespace ImageLoader {

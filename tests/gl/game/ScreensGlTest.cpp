@@ -12,6 +12,7 @@
 #include "game/Screens.h"
 #include "game/SoundManager.h"
 #include "renderer/GuiImage.h"
+#include "renderer/TextureDXT5.h"
 
 namespace {
 
@@ -173,3 +174,36 @@ TEST_F(Screens, LoopVolumesFollowTheDistanceToTheCubeAndTheLoadingFade) {
 }
 
 }  // namespace
+
+// The title and loading pictures are opaque: at full strength each replaces every pixel, so it
+// is drawn with blending off and the frame under it is not cleared. Drawn so over a frame of
+// any colour it must leave exactly what blending it over the cleared frame leaves; between its
+// fades, and only then, the intro screen claims the whole window.
+TEST_F(Screens, AnOpaquePictureAtFullStrengthReplacesEveryPixel) {
+    Overlay& overlay = *context().overlay;
+    for (GuiImage* image : {&overlay.title, &overlay.loading}) {
+        ASSERT_TRUE(image->texture && image->texture->opaque);
+        image->texture->opaque = false;  // the blended draw, over the cleared frame
+        const Pixels blended = picture(0.0f, 0.0f, 0.0f, 1.0f, *image, 1.0f);
+        image->texture->opaque = true;
+        const Pixels replaced = picture(0.9f, 0.1f, 0.6f, 0.3f, *image, 1.0f);
+        EXPECT_EQ(difference(replaced, blended, 0).count, 0);
+        EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    }
+    EXPECT_FALSE(overlay.failed.coversViewport(1.0f));
+    EXPECT_FALSE(overlay.pause.coversViewport(1.0f));
+
+    introActive = true;
+    textFadeAlpha = 1.0f;
+    introDone = false;
+    EXPECT_TRUE(introScreenCoversViewport(context()));
+    textFadeAlpha = 0.999f;
+    EXPECT_FALSE(introScreenCoversViewport(context()));
+    loadingScreen = true;
+    introDone = true;
+    EXPECT_FALSE(introScreenCoversViewport(context()));
+    textFadeAlpha = 1.0f;
+    EXPECT_TRUE(introScreenCoversViewport(context()));
+    loadingScreen = false;  // the intro seen and no loading screen: nothing is drawn
+    EXPECT_FALSE(introScreenCoversViewport(context()));
+}
