@@ -65,10 +65,6 @@ void captureEnvironment(GameContext& context) {
     physicsTicked = false;
 }
 
-// The title, loading and end screens cover the whole window and draw nothing of the world, so
-// a capture made under them is never seen, except by the frame that ends the intro: the next
-// frame may show the cube without a fixed step of its own (the end screens end only through a
-// restart, which starts the loading screen). A skipped capture stays owed in physicsTicked.
 // The viewport spans the window's whole framebuffer, so what covers the viewport covers every
 // pixel a clear would write.
 bool viewportIsWholeWindow(GameContext& context) {
@@ -82,6 +78,10 @@ bool viewportIsWholeWindow(GameContext& context) {
     return viewport[0] == 0 && viewport[1] == 0 && viewport[2] == width && viewport[3] == height;
 }
 
+// The title, loading and end screens cover the whole window and draw nothing of the world, so
+// a capture made under them is never seen, except by the frame that ends the intro: the next
+// frame may show the cube without a fixed step of its own (the end screens end only through a
+// restart, which starts the loading screen). A skipped capture stays owed in physicsTicked.
 bool screenHidesCube(GameContext& context, bool closing) {
     if (closing) {
         return false;
