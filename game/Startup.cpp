@@ -22,6 +22,7 @@
 #include "state/Player.h"
 #include "state/Settings.h"
 #include "game/SoundManager.h"
+#include "platform/gl/GL.h"
 #include "renderer/Blur.h"
 #include "renderer/EnvironmentMap.h"
 #include "renderer/GuiImage.h"
@@ -38,6 +39,13 @@ ParticleSystems::ParticleSystems() = default;
 ParticleSystems::~ParticleSystems() = default;
 ParticleSystems::ParticleSystems(ParticleSystems&&) noexcept = default;
 ParticleSystems& ParticleSystems::operator=(ParticleSystems&&) noexcept = default;
+
+void setStartRenderState() {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
 
 bool startPhysicsWorld() {
     if (initPhysX()) {

@@ -13,6 +13,11 @@ struct GLFWvidmode;
 
 using ShaderPrograms = std::array<std::shared_ptr<Shader>, 14>;
 
+// The render state every pass starts from: clear to opaque black, depth test on, blending with
+// source alpha over one minus it (the one blend function the game uses; an opaque screen
+// picture relies on it when it draws without blending).
+void setStartRenderState();
+
 // Builds the physics world. When it cannot be made (initPhysX has said why), start-up is
 // abandoned: the framework gives its OpenGL names back while the context still exists, then
 // GLFW is terminated, and false comes back; main then waits for a key and returns 1.

@@ -97,10 +97,7 @@ int main() {
         return failStartup("Failed to init framework");
     }
 
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setStartRenderState();
 
     printSectionHeader("LOADING BULLET");
     if (!startPhysicsWorld()) {

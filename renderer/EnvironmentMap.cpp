@@ -88,6 +88,11 @@ EnvironmentMap::CaptureInputs readCaptureInputs(const EnvironmentMap& map, const
     return in;
 }
 
+// Corner 0..7 of the box: bit 0 picks x, bit 1 y, bit 2 z from high instead of low.
+glm::vec3 boxCorner(const glm::vec3& low, const glm::vec3& high, int corner) {
+    return glm::vec3((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y, (corner & 4) ? high.z : low.z);
+}
+
 void growBox(glm::vec3& low, glm::vec3& high, const glm::vec3& point) {
     low = glm::min(low, point);
     high = glm::max(high, point);
@@ -97,7 +102,7 @@ void growBox(glm::vec3& low, glm::vec3& high, const glm::vec3& point) {
 void growByTransformedBox(EnvironmentMap::ThiefBounds& bounds, const glm::mat4& transform, const glm::vec3& low,
                           const glm::vec3& high) {
     for (int corner = 0; corner < 8; ++corner) {
-        const glm::vec3 p((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y, (corner & 4) ? high.z : low.z);
+        const glm::vec3 p = boxCorner(low, high, corner);
         const glm::vec3 q(transform * glm::vec4(p, 1.0f));
         if (bounds.empty) {
             bounds.low = bounds.high = q;
@@ -272,7 +277,7 @@ EnvironmentMap::ThiefBounds EnvironmentMap::thiefBounds(const PlayerModel& model
 bool boundsOutsideView(const glm::vec3& low, const glm::vec3& high, const glm::mat4& viewProjection) {
     glm::vec4 corners[8];
     for (int corner = 0; corner < 8; ++corner) {
-        const glm::vec3 p((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y, (corner & 4) ? high.z : low.z);
+        const glm::vec3 p = boxCorner(low, high, corner);
         corners[corner] = viewProjection * glm::vec4(p, 1.0f);
     }
     // The six planes of the clip volume, -w <= x, y, z <= w, as signed distances (inside >= 0).
@@ -306,7 +311,7 @@ EnvironmentMap::TexelRect boundsTexelRect(const glm::vec3& low, const glm::vec3&
     float yHigh = 0.0f;
     const float half = 0.5f * static_cast<float>(size);
     for (int corner = 0; corner < 8; ++corner) {
-        const glm::vec3 p((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y, (corner & 4) ? high.z : low.z);
+        const glm::vec3 p = boxCorner(low, high, corner);
         const glm::vec4 c = viewProjection * glm::vec4(p, 1.0f);
         if (!(c.w > 1e-4f)) {
             return whole;

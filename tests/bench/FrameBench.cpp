@@ -385,10 +385,7 @@ int runOneSize(const Options& options) {
         std::printf("cannot start the framework or the physics world\n");
         return 1;
     }
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setStartRenderState();
 
     // The scene, in the game's own start-up order.
     createLevelSingletons();

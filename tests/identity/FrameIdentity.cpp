@@ -135,10 +135,7 @@ bool startGame(Game& game) {
     if (!initFramework() || !initPhysX()) {
         return false;
     }
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setStartRenderState();
 
     createLevelSingletons();
     static GameContext context;

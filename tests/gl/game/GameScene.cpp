@@ -68,10 +68,7 @@ void GameSceneTest::SetUpTestSuite() {
     ASSERT_TRUE(scene->gl->ok()) << scene->gl->error();
     ASSERT_TRUE(initFramework());
     ASSERT_TRUE(initPhysX());
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setStartRenderState();
 
     createLevelSingletons();
     scene->engine = std::make_shared<RecordingEngine>();
