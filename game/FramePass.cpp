@@ -62,6 +62,7 @@ void drawIntroEnding(GameContext& context) {
 void drawScene(GameContext& context) {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_MULTISAMPLE);
+    setFrontFaceForView(context.camera->view);
     setLightUniforms(*context.textureShader, gammaVector);
     drawLevelMeshes(context.textureShader);
     glFlush();
@@ -74,6 +75,7 @@ void drawScene(GameContext& context) {
     drawSunMesh(context.textureShader);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
+    glFrontFace(GL_CCW);  // the particles face the camera, as everything drawn after them does
     if (context.fireParticles) context.fireParticles->updateAndDraw(blendFactor);
     if (context.smokeParticles) context.smokeParticles->updateAndDraw(blendFactor);
     glFlush();

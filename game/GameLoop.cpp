@@ -60,8 +60,11 @@ void waitForFrameGate(double deadline) {
 void captureEnvironment(GameContext& context) {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_MULTISAMPLE);
-    renderEnvironmentMap(*context.environmentMap, context.textureShader, gammaVector);
-    envCubemapTexture = context.environmentMap->cubeMap.id;
+    EnvironmentMap& map = *context.environmentMap;
+    renderEnvironmentMap(map, context.textureShader, gammaVector);
+    // Drawn in full, every face is whole in the target it was drawn into: the mirror samples
+    // that, as it would without the copy.
+    envCubemapTexture = drawEveryPassInFull ? map.drawTarget.id : map.cubeMap.id;
     physicsTicked = false;
 }
 
@@ -83,7 +86,7 @@ bool viewportIsWholeWindow(GameContext& context) {
 // frame may show the cube without a fixed step of its own (the end screens end only through a
 // restart, which starts the loading screen). A skipped capture stays owed in physicsTicked.
 bool screenHidesCube(GameContext& context, bool closing) {
-    if (closing) {
+    if (closing || drawEveryPassInFull) {
         return false;
     }
     return gameOver || (introActive && !introScreenEndsNow(*context.gameState, *context.fadeTimings));
@@ -136,6 +139,10 @@ void applyPauseSoundFade(GameContext& context) {
 
 // The game frame without its GUI, drawn once before the pause snapshot is taken.
 void drawCleanFrameBeforePause(GameContext& context) {
+    // A capture the screens still owe draws with a camera of its own and puts the frame's back.
+    if (physicsTicked) {
+        captureEnvironment(context);
+    }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawScene(context);
     glDisable(GL_DEPTH_TEST);
@@ -166,12 +173,19 @@ bool drawPausePicture(GameContext& context) {
         clockPaused = true;
         return true;
     }
-    if (pausePictureShown) {
+    if (pausePictureShown && !drawEveryPassInFull) {
         return false;
     }
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_MULTISAMPLE);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    // The picture clears with the colour the last pass left and then sets it to black: where
+    // the clear shows (the quads as outlines, F1), the first picture may differ from the ones
+    // after it, which are all alike. (Only the colour is seen: nothing blends with the alpha of
+    // the window.)
+    GLfloat clearColor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor);
+    const bool clearedAsEveryLaterPicture = clearColor[0] == 0.0f && clearColor[1] == 0.0f && clearColor[2] == 0.0f;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     context.sceneTextureShader->use();
     glBindTexture(GL_TEXTURE_2D, context.pauseSnapshot);
@@ -181,7 +195,7 @@ bool drawPausePicture(GameContext& context) {
     glUseProgram(0);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     context.overlay->pause.draw(1.0f);
-    pausePictureShown = true;
+    pausePictureShown = clearedAsEveryLaterPicture;
     return true;
 }
 
@@ -320,18 +334,15 @@ bool runFramePass(GameContext& context) {
         resetGame();
     }
 
+    bool pausePictureDrawn = false;
     if (pauseRequested) {
-        // The frame that ended the intro has captured; this only guards the mirror cube of the
-        // clean frame against a capture a screen still owes.
-        if (physicsTicked) {
-            captureEnvironment(context);
-        }
         drawCleanFrameBeforePause(context);
     } else if (paused) {
+        const bool picturePass = clockPaused;  // else the pass takes the snapshot
         present = drawPausePicture(context);
+        pausePictureDrawn = picturePass && present;
     } else {
         pauseSnapshotTaken = false;
-        pausePictureShown = false;
         state.resumeAfterPause(context);
 
         runParticleWarmup(context);
@@ -348,17 +359,24 @@ bool runFramePass(GameContext& context) {
         const bool screenOnly = (gameOver || introActive) && !closing;
         if (!screenOnly) {
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        } else if (gameOver || !introScreenCoversViewport(context) || !viewportIsWholeWindow(context)) {
-            // The screens draw without the depth test, and every frame that does use depth
-            // clears it first. A picture that replaces every pixel needs no clear at all.
-            glClear(GL_COLOR_BUFFER_BIT);
         }
 
         if (screenOnly) {
             glDisable(GL_DEPTH_TEST);
             glDisable(GL_MULTISAMPLE);
-            // The particles only move here and draw nothing, so the clear above still holds.
-            advanceBothParticleSystems(context);
+            if (drawEveryPassInFull) {
+                // The particles are drawn and then cleared away.
+                drawBothParticleSystems(context);
+                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            } else {
+                if (gameOver || !introScreenCoversViewport(context) || !viewportIsWholeWindow(context)) {
+                    // The screens draw without the depth test, and every frame that does use
+                    // depth clears it first. A picture that replaces every pixel needs no clear.
+                    glClear(GL_COLOR_BUFFER_BIT);
+                }
+                // The particles only move here and draw nothing, so the clear still holds.
+                advanceBothParticleSystems(context);
+            }
             if (gameOver) {
                 renderEndScreen(context);
             } else {
@@ -373,8 +391,12 @@ bool runFramePass(GameContext& context) {
         updateClock(state);
     }
 
-    if (present) {
+    if (present || drawEveryPassInFull) {
         swapBuffersHook(context.gameWindow);
+        // Whatever else was presented has replaced the pause picture.
+        if (!pausePictureDrawn) {
+            pausePictureShown = false;
+        }
     }
     glfwPollEvents();
     return true;

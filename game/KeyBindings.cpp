@@ -38,7 +38,9 @@ void toggleFullscreen(GLFWwindow* window) {
         currentHeight = windowHeight;
         glfwSetWindowMonitor(window, nullptr, windowPosX, windowPosY, windowWidth, windowHeight, 0);
     }
-    pausePictureShown = false;  // a paused window shows its picture again at the new size
+    // Every pass draws into the viewport as it stands; nothing else sets it for the window (the
+    // screens draw no capture, which would put it back after its faces).
+    glViewport(0, 0, currentWidth, currentHeight);
     // A ratio test: after a toggle a 1920 x 1080 monitor counts as 16:9.
     is16by9 = currentHeight > 0 &&
               static_cast<float>(currentWidth) / static_cast<float>(currentHeight) == 16.0f / 9.0f;

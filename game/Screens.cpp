@@ -223,7 +223,7 @@ void renderEndScreen(GameContext& context) {
 }
 
 void drawScreenImage(GuiImage& image, float alpha) {
-    if (alpha != 0.0f) {
+    if (alpha != 0.0f || drawEveryPassInFull) {
         image.draw(alpha);
     }
 }

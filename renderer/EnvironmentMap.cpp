@@ -21,7 +21,6 @@
 #include "renderer/Skybox.h"
 
 namespace {
-constexpr int cubeMapSize = 512;
 constexpr std::size_t boneSlots = static_cast<std::size_t>(Animator::boneMatrixCount);
 constexpr std::size_t unmovedSlot = boneSlots;  // vertices without a bone keep their bind pose
 
@@ -129,7 +128,10 @@ bool isFinite(const glm::mat4& m) {
 }
 }  // namespace
 
+int environmentMapFaceSize = 512;
+
 CubeMap createEmptyCubeMap() {
+    const int cubeMapSize = environmentMapFaceSize;
     CubeMap map;
     map.id = GlTexture::generate();
     glBindTexture(GL_TEXTURE_CUBE_MAP, map.id);
@@ -368,6 +370,11 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
     camera.savedAspect = camera.aspect;
     camera.savedFront = camera.front;
     camera.savedUp = camera.up;
+    // The frame's right vector, view and projection are put back too, so whatever is drawn
+    // after a capture sees the camera the frame set up, not the last face's.
+    const glm::vec3 frameRight = camera.right;
+    const glm::mat4 frameView = camera.view;
+    const glm::mat4 frameProjection = camera.projection;
     camera.fov = 90.0f;
     camera.aspect = 1.0f;
 
@@ -375,6 +382,7 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
         readCaptureInputs(environmentMap, *textureShader, playerModel, gammaValue);
     const EnvironmentMap::ThiefBounds thief = environmentMap.thiefBounds(playerModel, player.position, player.yaw);
     environmentMap.facesDrawnLastCapture = 0;
+    const bool everyFaceWhole = environmentMap.drawEveryFace || drawEveryPassInFull;
     bool framebufferBound = false;
     const int size = environmentMap.cubeMap.size;
     const EnvironmentMap::TexelRect wholeFace{0, 0, size, size};
@@ -396,7 +404,7 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
             !thief.known || (!thief.empty && !boundsOutsideView(thief.low, thief.high, camera.projection * camera.view));
         EnvironmentMap::FaceRecord& face = environmentMap.faces[static_cast<std::size_t>(i)];
         const bool inputsChanged = !face.drawn || face.inputs != inputs;
-        const bool draw = environmentMap.drawEveryFace || inputsChanged || thiefReaches || face.thiefReached;
+        const bool draw = everyFaceWhole || inputsChanged || thiefReaches || face.thiefReached;
         if (!draw) {
             continue;
         }
@@ -407,7 +415,7 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
         }
         // Only the thief has changed: his old and new rectangles are all that can differ.
         EnvironmentMap::TexelRect region = wholeFace;
-        if (!environmentMap.drawEveryFace && !inputsChanged && !scissorWasOn) {
+        if (!everyFaceWhole && !inputsChanged && !scissorWasOn) {
             region = EnvironmentMap::TexelRect{size, size, 0, 0};
             auto include = [&region](const EnvironmentMap::TexelRect& r) {
                 if (r.empty()) {
@@ -441,17 +449,24 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
             framebufferBound = true;
         }
         renderingCubemap = true;
+        setFrontFaceForView(camera.view);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + i,
                                environmentMap.drawTarget.id, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         setLightUniforms(*textureShader, gammaValue);
-        // The sky goes in after the thief and the level: it lies at the far plane and passes
-        // the depth test only where nothing else was drawn, so it is no longer shaded under the
-        // level just to be painted over. The sun is blended over both and stays last.
-        glDepthFunc(GL_LESS);
-        renderPlayer(playerModel);
-        drawLevelMeshes(textureShader);
-        renderSkybox(*environmentMap.skybox, 1.0f - blendFactor);
+        if (drawEveryPassInFull) {
+            renderSkybox(*environmentMap.skybox, 1.0f - blendFactor);
+            renderPlayer(playerModel);
+            drawLevelMeshes(textureShader);
+        } else {
+            // The sky goes in after the thief and the level: it lies at the far plane and passes
+            // the depth test only where nothing else was drawn, so it is no longer shaded under
+            // the level just to be painted over. The sun is blended over both and stays last.
+            glDepthFunc(GL_LESS);
+            renderPlayer(playerModel);
+            drawLevelMeshes(textureShader);
+            renderSkybox(*environmentMap.skybox, 1.0f - blendFactor);
+        }
         drawSunMesh(textureShader);
         face.drawn = true;
         face.inputs = inputs;
@@ -465,6 +480,7 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
         glScissor(savedScissor[0], savedScissor[1], savedScissor[2], savedScissor[3]);
     }
     renderingCubemap = false;
+    glFrontFace(GL_CCW);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     for (int i = 0; i < 6; ++i) {
         const EnvironmentMap::TexelRect& r = drawnRegions[static_cast<std::size_t>(i)];
@@ -480,6 +496,9 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
     camera.aspect = camera.savedAspect;
     camera.front = camera.savedFront;
     camera.up = camera.savedUp;
+    camera.right = frameRight;
+    camera.view = frameView;
+    camera.projection = frameProjection;
     camera.fov = 45.0f;
 }
 
@@ -506,6 +525,15 @@ void renderReflectiveCube(Skybox& skybox, unsigned int texture) {
     glBindVertexArray(skybox.cubeVao);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
+    // The cube's faces wind one way on some sides and the other way on the rest, so no winding
+    // tells its back faces; closed and convex, it hides them behind its front faces anyway.
+    const bool culling = glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+    if (culling) {
+        glDisable(GL_CULL_FACE);
+    }
     glDrawArrays(GL_TRIANGLES, 0, 36);
+    if (culling) {
+        glEnable(GL_CULL_FACE);
+    }
     glBindVertexArray(0);
 }

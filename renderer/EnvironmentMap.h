@@ -114,8 +114,11 @@ bool boundsOutsideView(const glm::vec3& low, const glm::vec3& high, const glm::m
 EnvironmentMap::TexelRect boundsTexelRect(const glm::vec3& low, const glm::vec3& high, const glm::mat4& viewProjection,
                                           int size);
 
-// A 512 x 512 RGB cube map without images.
+// A 512 x 512 RGB cube map without images (environmentMapFaceSize on a side).
 CubeMap createEmptyCubeMap();
+// The edge of the capture's faces: 512. A test seam: a check that draws thousands of captures
+// may make the map smaller before it is first made.
+extern int environmentMapFaceSize;
 
 // Yaw and pitch (degrees) of the capture camera for cube face i (+X, -X, +Y, -Y, +Z, -Z).
 struct CaptureAngles {

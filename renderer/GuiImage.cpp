@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "framework/Shader.h"
+#include "state/GlobalState.h"
 #include "state/Settings.h"
 #include "platform/gl/GL.h"
 #include "platform/system/Console.h"
@@ -30,6 +31,19 @@ bool blendsOverByAlpha() {
     glGetIntegerv(GL_BLEND_DST_ALPHA, &destinationAlpha);
     return source == GL_SRC_ALPHA && destination == GL_ONE_MINUS_SRC_ALPHA && equation == GL_FUNC_ADD &&
            sourceAlpha == GL_SRC_ALPHA && destinationAlpha == GL_ONE_MINUS_SRC_ALPHA;
+}
+
+// Every fragment of a quad covering the viewport is written: filled polygons (F1 draws only
+// their edges), no face culled (F2), and no test that could drop a fragment.
+bool writesWholeQuad() {
+    GLint polygonMode[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    GLboolean colorMask[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
+    glGetBooleanv(GL_COLOR_WRITEMASK, colorMask);
+    return polygonMode[0] == GL_FILL && glIsEnabled(GL_CULL_FACE) != GL_TRUE &&
+           glIsEnabled(GL_SCISSOR_TEST) != GL_TRUE && glIsEnabled(GL_DEPTH_TEST) != GL_TRUE &&
+           glIsEnabled(GL_STENCIL_TEST) != GL_TRUE && glIsEnabled(GL_RASTERIZER_DISCARD) != GL_TRUE &&
+           colorMask[0] && colorMask[1] && colorMask[2] && colorMask[3];
 }
 
 }  // namespace
@@ -178,7 +192,8 @@ void GuiImage::release() {
 }
 
 bool GuiImage::coversViewport(float alpha) const {
-    return fullScreen && alpha == 1.0f && vao != 0 && shader && texture && texture->handle != 0 && texture->opaque;
+    return fullScreen && alpha == 1.0f && vao != 0 && shader && texture && texture->handle != 0 && texture->opaque &&
+           writesWholeQuad();
 }
 
 void GuiImage::draw(float alpha) {
@@ -190,7 +205,7 @@ void GuiImage::draw(float alpha) {
     shader->setUniform("alpha", alpha);
     glBindVertexArray(vao);
     glBindTexture(GL_TEXTURE_2D, texture ? texture->handle : 0u);
-    const bool confined = !visibleTexels.empty();
+    const bool confined = !visibleTexels.empty() && !drawEveryPassInFull;
     if (confined) {
         GLint viewport[4] = {0, 0, 0, 0};
         glGetIntegerv(GL_VIEWPORT, viewport);
@@ -198,7 +213,7 @@ void GuiImage::draw(float alpha) {
         glEnable(GL_SCISSOR_TEST);
         glScissor(viewport[0] + rect.x, viewport[1] + rect.y, rect.width, rect.height);
     }
-    const bool replaces = alpha == 1.0f && texture && texture->opaque && blendsOverByAlpha();
+    const bool replaces = alpha == 1.0f && texture && texture->opaque && !drawEveryPassInFull && blendsOverByAlpha();
     if (replaces) {
         glDisable(GL_BLEND);
     }

@@ -68,7 +68,9 @@ public:
     void draw(float alpha);
 
     // Whether drawing at `alpha` replaces every pixel of the viewport: a full-screen quad of an
-    // opaque image at alpha exactly 1. What was there before (the clear) is then never seen.
+    // opaque image at alpha exactly 1, under a render state that writes every fragment (filled,
+    // not culled, no depth, stencil or scissor test). What was there before (the clear) is then
+    // never seen.
     bool coversViewport(float alpha) const;
 
     // For a full-screen image that is transparent nearly everywhere: reads the texture's mip

@@ -144,7 +144,7 @@ void FlareRenderer::draw(const std::vector<lensFlare::FlareTexture>& flares, flo
     const bool scissorWasOn = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
     GLint savedScissor[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_SCISSOR_BOX, savedScissor);
-    const bool confine = !scissorWasOn;
+    const bool confine = !scissorWasOn && !drawEveryPassInFull;
     if (confine) {
         glEnable(GL_SCISSOR_TEST);
     }

@@ -144,6 +144,10 @@ glm::vec3 cameraEyeRenderSpace(const glm::vec3& cameraPosition) {
     return glm::vec3(cameraPosition.x, cameraPosition.y, -cameraPosition.z);
 }
 
+void setFrontFaceForView(const glm::mat4& view) {
+    glFrontFace(glm::determinant(glm::mat3(view)) < 0.0f ? GL_CW : GL_CCW);
+}
+
 // ---- the passes ---------------------------------------------------------------------------
 
 void renderArtifacts(Artifacts& artifacts) {

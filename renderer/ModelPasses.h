@@ -78,3 +78,10 @@ glm::mat3 normalMatrixFor(const glm::mat4& model);
 
 // The camera's eye in render space: the camera keeps it in physics space (z negated).
 glm::vec3 cameraEyeRenderSpace(const glm::vec3& cameraPosition);
+
+// Front faces for the scene seen through `view`. The meshes wind counter-clockwise seen from
+// the side that faces out (the sky's from inside), but the game's views mirror the scene (their
+// rows right, up and front make a left-handed frame), so those sides reach the screen clockwise:
+// clockwise is front then, and culling (F2) drops the faces turned away from the camera. Screen-
+// space draws (text, images, the flare) and the camera-facing particles stay counter-clockwise.
+void setFrontFaceForView(const glm::mat4& view);

@@ -109,9 +109,17 @@ void ParticleSystem::draw(float infoPoint) {
     const glm::vec3 up(view[0][1], view[1][1], view[2][1]);
 
     if (!uploaded || uploadedVersion != simulation.streamsVersion || uploadedViewProj != viewProj ||
-        uploadedRight != right || uploadedUp != up) {
-        visibleCount = copyInstancesInView(simulation, viewProj, right, up, visiblePositionSize.get(),
-                                           visibleColor.get());
+        uploadedRight != right || uploadedUp != up || drawEveryPassInFull) {
+        if (drawEveryPassInFull) {
+            // Every live instance, in view or not.
+            visibleCount = simulation.aliveCount;
+            std::memcpy(visiblePositionSize.get(), simulation.positionSizeData.get(),
+                        static_cast<std::size_t>(visibleCount) * 4 * sizeof(float));
+            std::memcpy(visibleColor.get(), simulation.colorData.get(), static_cast<std::size_t>(visibleCount) * 4);
+        } else {
+            visibleCount = copyInstancesInView(simulation, viewProj, right, up, visiblePositionSize.get(),
+                                               visibleColor.get());
+        }
         for (int quad = 0; quad < visibleCount; ++quad) {
             for (int corner = 0; corner < 4; ++corner) {
                 std::memcpy(&vertexPositionSize[(quad * 4 + corner) * 4], &visiblePositionSize[quad * 4],

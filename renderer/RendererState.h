@@ -45,6 +45,10 @@ extern DirectionalLight dirL;
 //                                  function-local static of LensFlare::LensFlare
 //   Blur::getInstance()            the pause picture's two-pass blur
 
+// ---- test seams (not reset) -----------------------------------------------------------------
+//   environmentMapFaceSize  (EnvironmentMap.h)  the capture's face edge, 512; read when the
+//                                               environment map is made
+
 // ---- other function-local statics ------------------------------------------------------------
 //   levelMaterialTable()           (Material.cpp) the level's material rows; constant
 //   spawnCountGenerator()          (ParticleSystem.cpp) the random generator of the particle

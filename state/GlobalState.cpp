@@ -93,6 +93,8 @@ using ArtifactFlags = std::array<bool, artifactCount>;
 STATE_GLOBALS(DEFINE_STATE_GLOBAL)
 #undef DEFINE_STATE_GLOBAL
 
+bool drawEveryPassInFull = false;
+
 const std::array<glm::vec3, artifactCount> artifactPositions = {
     glm::vec3(-18.0f, -1.5f, 54.0f),
     glm::vec3(0.0f, -1.56f, 69.5f),

@@ -174,6 +174,12 @@ extern phys::Material* physxMaterials[3];      // (0.5, 0.5, 0.6), (10, 10, 0.1)
 //   Camera::getInstance()       the third-person camera; its aspect is the window's when made
 
 // ---- test seams (not reset: a fixture sets them once) --------------------------------------
+extern bool drawEveryPassInFull;  // every pass drawn whole, as if no work could be skipped: each
+                                  // capture face after every fixed step, a clear on every frame,
+                                  // the particles under the screens, the pause picture on every
+                                  // pass, images at alpha 0, no scissor and no cached upload. Off
+                                  // in the game; the reference the skipping passes are checked
+                                  // against (tests/identity/FullPassCheck.cpp)
 //   Camera::setCursorSource     where the camera reads the cursor (Camera.cpp's cursorSource)
 //   the clock sources           platform/PlatformState.h
 

@@ -21,6 +21,7 @@
 #include "state/Camera.h"
 #include "game/GameContext.h"
 #include "game/GameLoop.h"
+#include "game/KeyBindings.h"
 #include "state/GameState.h"
 #include "state/GlobalState.h"
 #include "state/Level.h"
@@ -320,6 +321,34 @@ TEST_F(FrameLoop, TheCleanFrameBeforeAPauseIsSwappedTwiceAndTheNextPassTakesTheS
     EXPECT_EQ(pass(kFrame80), 1);
     EXPECT_EQ(pass(kFrame80), 1);
     EXPECT_EQ(pass(kFrame80), 0);
+    // Two pause keys within one poll, P P or N P: out of the pause and into a new one at once.
+    // The clean frame replaces the picture on screen, so the picture is drawn again after it.
+    for (int first : {GLFW_KEY_P, GLFW_KEY_N}) {
+        SCOPED_TRACE(first == GLFW_KEY_P ? "P P" : "N P");
+        keyCallback(context->gameWindow, first, 0, GLFW_RELEASE, 0);
+        keyCallback(context->gameWindow, GLFW_KEY_P, 0, GLFW_RELEASE, 0);
+        EXPECT_EQ(pass(kFrame80), 2);
+        if (!clockPaused) {
+            EXPECT_EQ(pass(kFrame80), 1);  // the snapshot
+        }
+        EXPECT_EQ(pass(kFrame80), 1);
+        EXPECT_EQ(pass(kFrame80), 0);
+    }
+    // A picture whose clear shows (F1 draws the quads as outlines) is drawn until it clears with
+    // the colour every later picture clears with.
+    paused = false;
+    EXPECT_EQ(pass(kFrame80), 1);
+    glClearColor(0.2f, 0.3f, 0.4f, 1.0f);
+    paused = true;
+    pauseRequested = true;
+    EXPECT_EQ(pass(kFrame80), 2);
+    EXPECT_EQ(pass(kFrame80), 1);
+    glClearColor(0.2f, 0.3f, 0.4f, 1.0f);  // as the frame before the pause would have left it
+    EXPECT_EQ(pass(kFrame80), 1);
+    EXPECT_EQ(pass(kFrame80), 1);
+    EXPECT_EQ(pass(kFrame80), 0);
+    introActive = false;
+    paused = false;
 }
 
 TEST_F(FrameLoop, ThePauseSoundFadesInAndOutOverHalfASecond) {

@@ -196,7 +196,15 @@ TEST_F(Screens, AnOpaquePictureAtFullStrengthReplacesEveryPixel) {
     introActive = true;
     textFadeAlpha = 1.0f;
     introDone = false;
+    glDisable(GL_DEPTH_TEST);  // as the frame loop leaves it for the screens
     EXPECT_TRUE(introScreenCoversViewport(context()));
+    // F1 draws the picture's outline and F2 may cull it: the clear under it shows then.
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    EXPECT_FALSE(introScreenCoversViewport(context()));
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glEnable(GL_CULL_FACE);
+    EXPECT_FALSE(introScreenCoversViewport(context()));
+    glDisable(GL_CULL_FACE);
     textFadeAlpha = 0.999f;
     EXPECT_FALSE(introScreenCoversViewport(context()));
     loadingScreen = true;

@@ -1,0 +1,805 @@
+// The differential check of the passes that skip work: the real frame loop, driven by the same
+// scripted input twice, once as the game runs and once with drawEveryPassInFull (every pass
+// drawn whole: no skipped capture face, clear, particle draw, pause picture or image, no
+// scissor, no cached upload). What the window shows after every pass must be the same, pixel
+// for pixel.
+//
+//   full_pass_check                every script, at 60 and at 80 frames a second
+//   full_pass_check NAME...        only these (names as printed: keys@60, random@80, ...)
+//   FULL_PASS_SEED=N               the random run replays seed N (it prints the one it used)
+//   FULL_PASS_FRAMES=N             each random run's length in passes (default 1000)
+//   FULL_PASS_OUT=DIR              where the two pictures of a difference are written
+//   FULL_PASS_FACE=N               the environment map's face edge (default 128; the game's is 512)
+//   FULL_PASS_TRACE=1              the state after every pass, and each side's processor time
+//   FULL_PASS_DUMP=FIRST-LAST      the pictures of those passes as the game draws them (in FULL_PASS_OUT)
+//
+// Each run forks two children, one per side, that play the script at the same time and send
+// every picture they present through a pipe; the parent compares the two screens after every
+// pass. A difference fails the run and prints the pass, the input that led there and the count
+// of differing pixels. The side as the game draws renders with one rasterizer thread, the side
+// drawn in full (far more work) with two. A script that no longer reaches the state it means to
+// (the game changed under it) fails too, with what it waited for.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <GLFW/glfw3.h>
+#include <glm/geometric.hpp>
+
+#include "ScriptedGame.h"
+#include "game/GameContext.h"
+#include "game/GameLoop.h"
+#include "state/GameState.h"
+#include "state/GlobalState.h"
+#include "state/Player.h"
+
+namespace {
+
+constexpr int checkWidth = 256;
+constexpr int checkHeight = 144;
+
+// ---- the pipe between a child and the parent ----------------------------------------------
+
+enum class Kind : std::uint32_t { Frame = 1, Complaint = 2, Done = 3 };
+
+struct Header {
+    Kind kind;
+    std::uint32_t pass;
+    std::int32_t width;   // of the picture that follows; 0 when the pass presented none
+    std::int32_t height;
+    std::uint32_t textBytes;
+};
+
+bool writeAll(int fd, const void* data, std::size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd, p, size);
+        if (n <= 0) {
+            return false;
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool readAll(int fd, void* data, std::size_t size) {
+    char* p = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t n = read(fd, p, size);
+        if (n <= 0) {
+            return false;
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+struct Message {
+    Header header{};
+    std::string text;
+    scripted::Image picture;
+};
+
+bool readMessage(int fd, Message& message) {
+    if (!readAll(fd, &message.header, sizeof message.header)) {
+        return false;
+    }
+    message.text.assign(message.header.textBytes, '\0');
+    if (message.header.textBytes > 0 && !readAll(fd, message.text.data(), message.text.size())) {
+        return false;
+    }
+    message.picture.width = message.header.width;
+    message.picture.height = message.header.height;
+    message.picture.rgb.resize(static_cast<std::size_t>(std::max(0, message.header.width)) *
+                               static_cast<std::size_t>(std::max(0, message.header.height)) * 3);
+    return message.picture.rgb.empty() || readAll(fd, message.picture.rgb.data(), message.picture.rgb.size());
+}
+
+// ---- the child: plays a script and reports every presented picture -------------------------
+
+const char* keyName(int key) {
+    switch (key) {
+        case GLFW_KEY_W: return "W";
+        case GLFW_KEY_A: return "A";
+        case GLFW_KEY_S: return "S";
+        case GLFW_KEY_D: return "D";
+        case GLFW_KEY_SPACE: return "Space";
+        case GLFW_KEY_P: return "P";
+        case GLFW_KEY_N: return "N";
+        case GLFW_KEY_M: return "M";
+        case GLFW_KEY_U: return "U";
+        case GLFW_KEY_ENTER: return "Enter";
+        case GLFW_KEY_F1: return "F1";
+        case GLFW_KEY_F2: return "F2";
+        case GLFW_KEY_F3: return "F3";
+        case GLFW_KEY_F4: return "F4";
+        case GLFW_KEY_F5: return "F5";
+        default: return "?";
+    }
+}
+
+class Driver;
+Driver* activeDriver = nullptr;
+
+class Driver {
+public:
+    Driver(scripted::Game& game, int fd) : game_(game), fd_(fd) {
+        activeDriver = this;
+        setSwapBuffersHook(&Driver::swapHook);
+    }
+
+    scripted::Game& game() { return game_; }
+
+    // One pass; the picture it presented, if any, goes to the parent with the input before it.
+    void pass() {
+        presented_ = false;
+        if (!game_.pass()) {
+            complain("the frame gate held pass " + std::to_string(game_.passes()) + " back");
+        }
+        Header header{Kind::Frame, static_cast<std::uint32_t>(game_.passes()), 0, 0,
+                      static_cast<std::uint32_t>(input_.size())};
+        if (presented_) {
+            header.width = picture_.width;
+            header.height = picture_.height;
+        }
+        bool ok = writeAll(fd_, &header, sizeof header) && writeAll(fd_, input_.data(), input_.size());
+        if (ok && presented_) {
+            ok = writeAll(fd_, picture_.rgb.data(), picture_.rgb.size());
+        }
+        if (!ok) {
+            _exit(3);  // the parent has gone (it stops a run at its first difference)
+        }
+        dumpPicture();
+        input_.clear();
+        if (std::getenv("FULL_PASS_TRACE")) {
+            std::fprintf(stderr, "%s pass %d textTicks %d fade %.4f intro %d over %d paused %d presented %d y %.2f\n",
+                         drawEveryPassInFull ? "full" : "game", game_.passes(), GameState::getInstance()->textTicks,
+                         textFadeAlpha, introActive, gameOver, paused, presented_, Player::getInstance()->position.y);
+        }
+    }
+    void passes(int count) {
+        for (int i = 0; i < count; ++i) {
+            pass();
+        }
+    }
+    // Passes until the condition holds; a complaint when it does not within the limit.
+    void passUntil(const std::function<bool()>& condition, int limit, const std::string& what) {
+        for (int i = 0; i < limit && !condition(); ++i) {
+            pass();
+        }
+        if (!condition()) {
+            complain("after " + std::to_string(limit) + " more passes still not " + what);
+        }
+    }
+
+    void press(int key) {
+        note(std::string("press ") + keyName(key));
+        game_.press(key);
+    }
+    void release(int key) {
+        note(std::string("release ") + keyName(key));
+        game_.release(key);
+    }
+    void tap(int key) {
+        note(std::string("tap ") + keyName(key));
+        game_.tap(key);
+    }
+    void moveCursor(double dx, double dy) {
+        note("mouse " + std::to_string(static_cast<int>(dx)) + "," + std::to_string(static_cast<int>(dy)));
+        game_.moveCursor(dx, dy);
+    }
+    void expose() {
+        note("expose");
+        game_.expose();
+    }
+    void jumpCalendar(std::time_t seconds) {
+        note("calendar +" + std::to_string(seconds) + " s");
+        game_.jumpCalendar(seconds);
+    }
+    // Moves the script on without playing every tick of a long stretch (the title screen).
+    void setTextTicks(int ticks) {
+        note("textTicks = " + std::to_string(ticks));
+        GameState::getInstance()->textTicks = ticks;
+    }
+    // The thief at `position` (physics space) facing `yaw` degrees.
+    void place(const glm::vec3& position, float yaw) {
+        teleport(position);
+        note("facing " + std::to_string(static_cast<int>(yaw)));
+        Player::getInstance()->yaw = yaw;
+    }
+    void teleport(const glm::vec3& position) {
+        note("thief to (" + std::to_string(position.x) + ", " + std::to_string(position.y) + ", " +
+             std::to_string(position.z) + ")");
+        Player& player = *Player::getInstance();
+        player.controller->setPosition(glm::dvec3(position));
+        player.position = position;
+    }
+
+    void complain(const std::string& text) {
+        Header header{Kind::Complaint, static_cast<std::uint32_t>(game_.passes()), 0, 0,
+                      static_cast<std::uint32_t>(text.size())};
+        if (!writeAll(fd_, &header, sizeof header) || !writeAll(fd_, text.data(), text.size())) {
+            _exit(3);
+        }
+    }
+    void done() {
+        Header header{Kind::Done, static_cast<std::uint32_t>(game_.passes()), 0, 0, 0};
+        writeAll(fd_, &header, sizeof header);
+    }
+
+private:
+    // FULL_PASS_DUMP=FIRST-LAST (with FULL_PASS_OUT): the pictures the game side presents in
+    // those passes, for a look at what a script shows.
+    void dumpPicture() const {
+        const char* range = std::getenv("FULL_PASS_DUMP");
+        const char* out = std::getenv("FULL_PASS_OUT");
+        int first = 0, last = -1;
+        if (!presented_ || drawEveryPassInFull || !range || !out || std::sscanf(range, "%d-%d", &first, &last) != 2 ||
+            game_.passes() < first || game_.passes() > last) {
+            return;
+        }
+        mkdir(out, 0755);
+        scripted::writePpm(std::string(out) + "/pass" + std::to_string(game_.passes()) + ".ppm", picture_);
+    }
+
+    void note(const std::string& what) {
+        if (!input_.empty()) {
+            input_ += ", ";
+        }
+        input_ += what;
+    }
+
+    static void swapHook(GLFWwindow* window) {
+        Driver& driver = *activeDriver;
+        driver.picture_ = driver.game_.readBackBuffer();
+        driver.presented_ = true;
+        glfwSwapBuffers(window);
+    }
+
+    scripted::Game& game_;
+    int fd_;
+    std::string input_;
+    bool presented_ = false;
+    scripted::Image picture_;
+};
+
+// ---- the scripts --------------------------------------------------------------------------
+
+
+// Every key that acts on a screen once, with a pass or two after each, as the player would
+// press them: on the title and loading screens, the intro's closing fades, the game and the end
+// screens alike.
+void displayKeys(Driver& d) {
+    d.tap(GLFW_KEY_F1);  // outlines only
+    d.passes(2);
+    d.tap(GLFW_KEY_F2);  // and culled
+    d.passes(2);
+    d.tap(GLFW_KEY_F1);
+    d.passes(1);
+    d.tap(GLFW_KEY_F2);
+    d.tap(GLFW_KEY_F3);
+    d.passes(1);
+    d.tap(GLFW_KEY_F4);
+    d.tap(GLFW_KEY_F4);
+    d.passes(1);
+    d.tap(GLFW_KEY_F3);
+    d.tap(GLFW_KEY_F5);
+    d.passes(2);
+    d.tap(GLFW_KEY_F5);
+    d.tap(GLFW_KEY_M);
+    d.passes(2);
+    d.tap(GLFW_KEY_M);
+    d.tap(GLFW_KEY_U);
+    d.tap(GLFW_KEY_P);  // refused on the screens, a pause in the game
+    d.passes(4);
+    if (paused) {
+        d.tap(GLFW_KEY_P);
+        d.passes(1);
+    }
+    d.tap(GLFW_KEY_ENTER);  // full screen
+    d.passes(3);
+    d.tap(GLFW_KEY_F1);
+    d.passes(2);
+    d.tap(GLFW_KEY_F1);
+    d.tap(GLFW_KEY_ENTER);  // and back
+    d.passes(3);
+}
+
+bool gameRuns() { return !introActive && !introEnding && !gameOver && !paused; }
+float distanceToOrigin() { return glm::length(Player::getInstance()->position); }
+
+// A restart, played through its loading screen and the overlay's closing fade, both cut short.
+void restartAndPlay(Driver& d, const std::string& what) {
+    const FadeTimings& fades = *FadeTimings::getInstance();
+    d.tap(GLFW_KEY_N);
+    d.passes(2);
+    d.setTextTicks(fades.shortFadeOutStart - 3);
+    d.passUntil([] { return !introActive; }, 10, "past the loading screen " + what);
+    d.setTextTicks(fades.shortFadeOutEnd - 3);
+    d.passUntil(gameRuns, 10, "in the run " + what);
+}
+
+// The title (its fades, its end and its closing fade over the first game frames), the game by
+// the mirror cube, the pause, the loading screen of a restart and its closing fade, then the
+// three ends and a restart from each, with the keys on every one. Long waits (the title's 27
+// seconds, falls and fades) are skipped by moving their counters on.
+void keysScript(Driver& d) {
+    const FadeTimings& fades = *FadeTimings::getInstance();
+    GameState& state = *GameState::getInstance();
+
+    // The title: before and as it fades in, then at full strength.
+    d.passes(3);
+    d.setTextTicks(fades.titleFadeInStart - 2);
+    d.passes(5);
+    d.setTextTicks(fades.titleFadeInEnd - 4);
+    d.passUntil([] { return introActive && textFadeAlpha == 1.0f; }, 20, "on the title at full strength");
+    displayKeys(d);
+    d.tap(GLFW_KEY_N);  // before the title has been seen there is no run to restart
+    d.passes(2);
+    d.setTextTicks(fades.titleFadeOutStart - 4);
+    d.passUntil([] { return !introActive; }, 40, "past the title");
+    d.passes(3);
+    displayKeys(d);  // over the title's closing fade
+    d.setTextTicks(fades.titleFadeOutEnd - 6);
+    d.passUntil([] { return !introEnding; }, 20, "past the title's closing fade");
+
+    // To the mirror cube, looking about: the cube in and out of view, the flare, culling.
+    d.teleport({0.0f, -1.33f, 8.0f});
+    d.passes(2);
+    d.press(GLFW_KEY_W);
+    for (int i = 0; i < 24; ++i) {
+        d.moveCursor(i % 8 < 4 ? 20.0 : -20.0, i % 6 < 3 ? 4.0 : -4.0);
+        d.pass();
+    }
+    d.tap(GLFW_KEY_SPACE);
+    d.passUntil([] { return distanceToOrigin() < 4.5f; }, 300, "beside the mirror cube");
+    d.release(GLFW_KEY_W);
+    displayKeys(d);
+    for (int i = 0; i < 32; ++i) {  // at 80 frames a second some of these frames have no step
+        d.moveCursor(i < 16 ? 25.0 : -25.0, i % 4 == 0 ? -6.0 : 3.0);
+        d.pass();
+    }
+    // Round the cube, facing it: the thief leaves the capture faces the mirror shows.
+    for (float radius : {2.5f, 4.5f}) {
+        for (int a = 0; a < 360; a += 18) {
+            const float angle = static_cast<float>(a) * 0.017453292f;
+            d.place({radius * std::cos(angle), -1.33f, radius * std::sin(angle)}, static_cast<float>(a + 180));
+            d.passes(2);
+        }
+    }
+    // A mirror shows, from the camera at some angle round the cube, the directions at the
+    // opposite angle: the thief by the cube 20 degrees to one side of its +x face, then 60
+    // degrees to the other side (out of that face's view) with the camera behind him 20 degrees
+    // to that side. The face must no longer show him where the camera now looks.
+    for (float side : {1.0f, -1.0f}) {
+        d.place({1.88f, -1.33f, -0.68f * side}, 180.0f - 20.0f * side);
+        d.passes(3);
+        d.place({1.0f, -1.33f, 1.73f * side}, 180.0f - 7.5f * side);
+        d.passes(3);
+    }
+    d.moveCursor(40.0, -60.0);  // the sun low over the far end: the lens flare
+    d.passes(2);
+    d.tap(GLFW_KEY_F2);
+    for (int i = 0; i < 8; ++i) {
+        d.moveCursor(i < 4 ? 12.0 : -12.0, 0.0);
+        d.pass();
+    }
+    d.tap(GLFW_KEY_F2);
+    d.press(GLFW_KEY_S);
+    d.passes(8);
+    d.release(GLFW_KEY_S);
+
+    // The pause: keys that do nothing in it and M that does, the window exposed, two pause
+    // keys within one poll, a restart and a pause within one, a restart from the pause.
+    d.tap(GLFW_KEY_P);  // the clean frame, the snapshot, the picture
+    d.passes(4);
+    d.expose();
+    d.passes(2);
+    for (int key : {GLFW_KEY_ENTER, GLFW_KEY_F1, GLFW_KEY_F2, GLFW_KEY_F3, GLFW_KEY_F4, GLFW_KEY_F5, GLFW_KEY_M}) {
+        d.tap(key);
+        d.pass();
+    }
+    d.tap(GLFW_KEY_P);
+    d.tap(GLFW_KEY_P);
+    d.passes(4);
+    d.expose();
+    d.pass();
+    d.tap(GLFW_KEY_P);
+    d.tap(GLFW_KEY_M);
+    d.passes(3);
+    d.tap(GLFW_KEY_P);
+    d.passes(4);
+    d.tap(GLFW_KEY_N);
+    d.tap(GLFW_KEY_P);
+    d.passes(4);
+    d.tap(GLFW_KEY_P);
+    d.passes(2);
+    d.tap(GLFW_KEY_P);
+    d.passes(4);
+    d.tap(GLFW_KEY_F1);  // a pause in outlines: its clear shows
+    d.tap(GLFW_KEY_P);
+    d.passes(5);
+    d.tap(GLFW_KEY_P);
+    d.tap(GLFW_KEY_F1);
+    d.passes(2);
+    d.tap(GLFW_KEY_P);
+    d.passes(3);
+    d.tap(GLFW_KEY_N);  // restart from the pause: the loading screen
+
+    // The loading screen: as it fades in, at full strength, a restart on it, its closing fade.
+    d.passes(3);
+    displayKeys(d);
+    d.setTextTicks(fades.shortFadeInEnd - 2);
+    d.passUntil([] { return textFadeAlpha == 1.0f; }, 10, "on the loading screen at full strength");
+    displayKeys(d);
+    d.tap(GLFW_KEY_N);
+    d.passes(2);
+    d.setTextTicks(fades.shortFadeOutStart - 3);
+    d.passUntil([] { return !introActive; }, 10, "past the loading screen");
+    displayKeys(d);  // over the loading overlay's closing fade
+    d.setTextTicks(fades.shortFadeOutEnd - 3);
+    d.passUntil(gameRuns, 10, "past the loading overlay");
+    // A pause in outlines after the loading screen, whose colour the clear still has.
+    d.tap(GLFW_KEY_F1);
+    d.tap(GLFW_KEY_P);
+    d.passes(5);
+    d.tap(GLFW_KEY_P);
+    d.tap(GLFW_KEY_F1);
+    d.passes(2);
+
+    // A fall: the red overlay, the failed picture, the end screen.
+    d.teleport({30.0f, -2.0f, 10.0f});  // over the abyss, just below the platforms' tops
+    d.passUntil([] { return fallOverlayFade > 0.3f; }, 120, "falling");
+    d.tap(GLFW_KEY_F1);
+    d.passes(2);
+    d.tap(GLFW_KEY_F1);
+    d.teleport({30.0f, -19.0f, 10.0f});  // deeper down: the failed picture fades in
+    d.passes(2);
+    d.tap(GLFW_KEY_F1);
+    d.passes(2);
+    d.tap(GLFW_KEY_F1);
+    d.passUntil([] { return gameOver; }, 120, "at the bottom of the fall");
+    d.passes(2);
+    displayKeys(d);
+    restartAndPlay(d, "after the fall");
+
+    // The artifacts where they lie, then over the escape line.
+    for (const glm::vec3& spot : {glm::vec3(-18.0f, -1.33f, -53.5f), glm::vec3(21.0f, -1.33f, -52.0f),
+                                  glm::vec3(0.0f, -1.33f, -69.0f), glm::vec3(0.0f, -1.33f, -95.0f)}) {
+        d.teleport(spot);
+        d.passes(6);
+    }
+    d.passUntil([] { return escaped; }, 300, "escaped");
+    d.passes(2);
+    displayKeys(d);  // before the success picture fades in
+    state.endScreenTicks = 180;
+    d.passes(2);
+    displayKeys(d);  // as it fades in
+    state.endScreenTicks = 300;
+    d.passes(2);
+    displayKeys(d);
+    restartAndPlay(d, "after the escape");
+
+    // Past the time limit.
+    d.jumpCalendar(static_cast<std::time_t>(state.timeLimit) + 10);
+    d.passUntil([] { return gameOver && lostByTime; }, 10, "out of time");
+    d.passes(3);
+    displayKeys(d);  // as the failed picture fades in
+    d.setTextTicks(130);
+    d.passes(2);
+    displayKeys(d);
+    d.tap(GLFW_KEY_N);
+    d.passes(12);
+}
+
+// Keys and mouse at random: the seed picks everything.
+void randomScript(Driver& d, unsigned int seed, int frames) {
+    std::mt19937 random(seed);
+    auto chance = [&random](double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(random) < p; };
+    auto pick = [&random](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    const int holdKeys[] = {GLFW_KEY_W, GLFW_KEY_A, GLFW_KEY_S, GLFW_KEY_D, GLFW_KEY_SPACE};
+    const int tapKeys[] = {GLFW_KEY_P, GLFW_KEY_P, GLFW_KEY_P, GLFW_KEY_M,  GLFW_KEY_F1, GLFW_KEY_F2, GLFW_KEY_F3,
+                           GLFW_KEY_F4, GLFW_KEY_F5, GLFW_KEY_U, GLFW_KEY_N, GLFW_KEY_ENTER};
+    bool held[5] = {false, false, false, false, false};
+    for (int frame = 0; frame < frames; ++frame) {
+        // Several events may come within one poll.
+        const int events = chance(0.25) ? 1 + pick(3) : 0;
+        for (int e = 0; e < events; ++e) {
+            if (chance(0.5)) {
+                const int k = pick(5);
+                held[k] = !held[k];
+                if (held[k]) {
+                    d.press(holdKeys[k]);
+                } else {
+                    d.release(holdKeys[k]);
+                }
+            } else {
+                const int key = tapKeys[pick(static_cast<int>(sizeof tapKeys / sizeof tapKeys[0]))];
+                // Restarts and full screen less often than the rest.
+                if ((key == GLFW_KEY_N || key == GLFW_KEY_ENTER) && !chance(0.3)) {
+                    continue;
+                }
+                d.tap(key);
+            }
+        }
+        if (chance(0.3)) {
+            d.moveCursor(static_cast<double>(pick(61) - 30), static_cast<double>(pick(31) - 15));
+        }
+        if (chance(0.01)) {
+            d.expose();
+        }
+        // An end screen would hold the rest of the run: a restart now and then. The loading
+        // screen of a restart is cut short.
+        if (gameOver && chance(0.02)) {
+            d.tap(GLFW_KEY_N);
+        }
+        const int shortFadeOutStart = FadeTimings::getInstance()->shortFadeOutStart;
+        if (introActive && loadingScreen && GameState::getInstance()->textTicks == 12) {
+            d.setTextTicks(shortFadeOutStart - 12);
+        }
+        d.pass();
+    }
+}
+
+struct Run {
+    std::string name;
+    scripted::Options options;
+    std::function<void(Driver&)> script;
+};
+
+// ---- the parent ---------------------------------------------------------------------------
+
+struct Side {
+    pid_t pid = -1;
+    int fd = -1;
+    scripted::Image screen;  // what the window shows after the last pass
+    std::vector<std::string> complaints;
+    bool done = false;
+};
+
+void startSide(const Run& run, bool full, Side& side) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        std::perror("pipe");
+        std::exit(2);
+    }
+    const pid_t pid = fork();
+    if (pid < 0) {
+        std::perror("fork");
+        std::exit(2);
+    }
+    if (pid == 0) {
+        close(fds[0]);
+        // The side drawn in full has far more to rasterize: it gets the second thread.
+        setenv("LP_NUM_THREADS", full ? "2" : "1", 0);
+        drawEveryPassInFull = full;
+        scripted::Game game;
+        if (!game.start(run.options)) {
+            const std::string text = "the game could not start:\n" + game.transcript();
+            Header header{Kind::Complaint, 0, 0, 0, static_cast<std::uint32_t>(text.size())};
+            writeAll(fds[1], &header, sizeof header);
+            writeAll(fds[1], text.data(), text.size());
+            _exit(1);
+        }
+        Driver driver(game, fds[1]);
+        run.script(driver);
+        game.shutdown();
+        for (const char* fault : {"OpenGL Error", "GLFW error", "ERROR"}) {
+            std::size_t at = game.transcript().find(fault);
+            if (at != std::string::npos) {
+                driver.complain("console: " + game.transcript().substr(at, game.transcript().find('\n', at) - at));
+                break;
+            }
+        }
+        if (std::getenv("FULL_PASS_TRACE")) {
+            rusage usage{};
+            getrusage(RUSAGE_SELF, &usage);
+            std::fprintf(stderr, "%s: %d passes, %.1f s of processor time\n", full ? "full" : "game", game.passes(),
+                         static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                             1e-6 * static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec));
+        }
+        driver.done();
+        _exit(0);
+    }
+    close(fds[1]);
+    side.pid = pid;
+    side.fd = fds[0];
+}
+
+// The next frame of a side; complaints on the way are kept. False at its end.
+bool nextFrame(Side& side, Message& frame) {
+    while (!side.done) {
+        if (!readMessage(side.fd, frame)) {
+            side.complaints.push_back("the child ended without finishing its script");
+            side.done = true;
+            return false;
+        }
+        switch (frame.header.kind) {
+            case Kind::Frame:
+                if (frame.header.width > 0) {
+                    side.screen = frame.picture;
+                }
+                return true;
+            case Kind::Complaint:
+                side.complaints.push_back("pass " + std::to_string(frame.header.pass) + ": " + frame.text);
+                break;
+            case Kind::Done:
+                side.done = true;
+                return false;
+        }
+    }
+    return false;
+}
+
+int countDifferingPixels(const scripted::Image& a, const scripted::Image& b) {
+    if (a.width != b.width || a.height != b.height) {
+        return std::max(a.width * a.height, b.width * b.height);
+    }
+    int count = 0;
+    for (std::size_t i = 0; i < a.rgb.size(); i += 3) {
+        if (a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2]) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+void stopSide(Side& side) {
+    if (side.fd >= 0) {
+        close(side.fd);
+        side.fd = -1;
+    }
+    if (side.pid > 0) {
+        kill(side.pid, SIGKILL);
+        waitpid(side.pid, nullptr, 0);
+        side.pid = -1;
+    }
+}
+
+// Plays one run on both sides; true when every pass showed the same picture.
+bool check(const Run& run, const std::string& outDirectory) {
+    const auto started = std::chrono::steady_clock::now();
+    Side game, full;
+    startSide(run, false, game);
+    startSide(run, true, full);
+    std::deque<std::string> recentInput;  // the inputs of the last passes, for a report
+    Message a, b;
+    int passes = 0;
+    bool same = true;
+    while (true) {
+        const bool moreA = nextFrame(game, a);
+        const bool moreB = nextFrame(full, b);
+        if (!moreA || !moreB) {
+            if (moreA != moreB) {
+                std::printf("  %s: one side ended after %d passes and the other did not\n", run.name.c_str(), passes);
+                same = false;
+            }
+            break;
+        }
+        ++passes;
+        if (!a.text.empty()) {
+            recentInput.push_back("    before pass " + std::to_string(a.header.pass) + ": " + a.text);
+            if (recentInput.size() > 8) {
+                recentInput.pop_front();
+            }
+        }
+        if (game.screen.width == full.screen.width && game.screen.height == full.screen.height &&
+            game.screen.rgb == full.screen.rgb) {
+            continue;
+        }
+        same = false;
+        std::printf("  %s: pass %u differs: %d of %dx%d pixels (as the game draws) against %dx%d (in full)\n",
+                    run.name.c_str(), a.header.pass, countDifferingPixels(game.screen, full.screen),
+                    game.screen.width, game.screen.height, full.screen.width, full.screen.height);
+        std::printf("  the input that led there (the last passes that had any):\n");
+        for (const std::string& line : recentInput) {
+            std::printf("%s\n", line.c_str());
+        }
+        if (!outDirectory.empty()) {
+            mkdir(outDirectory.c_str(), 0755);
+            const std::string stem = outDirectory + "/" + run.name + "-pass" + std::to_string(a.header.pass);
+            scripted::writePpm(stem + "-game.ppm", game.screen);
+            scripted::writePpm(stem + "-full.ppm", full.screen);
+            std::printf("  pictures: %s-{game,full}.ppm\n", stem.c_str());
+        }
+        break;
+    }
+    stopSide(game);
+    stopSide(full);
+    for (const auto* side : {&game, &full}) {
+        for (const std::string& complaint : side->complaints) {
+            std::printf("  %s (%s): %s\n", run.name.c_str(), side == &game ? "as the game draws" : "in full",
+                        complaint.c_str());
+            same = false;
+        }
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("%-12s %5d passes  %6.1f s  %s\n", run.name.c_str(), passes, seconds, same ? "same" : "DIFFERENT");
+    std::fflush(stdout);
+    return same;
+}
+
+unsigned int chooseSeed() {
+    if (const char* text = std::getenv("FULL_PASS_SEED")) {
+        return static_cast<unsigned int>(std::strtoul(text, nullptr, 10));
+    }
+    return std::random_device{}();
+}
+
+int randomFrames() {
+    if (const char* text = std::getenv("FULL_PASS_FRAMES")) {
+        return std::max(1, std::atoi(text));
+    }
+    return 1000;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    scripted::enterExecutableDirectory();
+    const unsigned int seed = chooseSeed();
+    const int frames = randomFrames();
+    std::printf("full_pass_check: the random runs use seed %u (FULL_PASS_SEED=%u replays them)\n", seed, seed);
+    std::fflush(stdout);
+    const char* out = std::getenv("FULL_PASS_OUT");
+    // The reference draws six whole faces after every fixed step; at the game's 512 texels that
+    // alone would take the check past two minutes on two cores.
+    const char* faceText = std::getenv("FULL_PASS_FACE");
+    const int faceSize = faceText ? std::max(16, std::atoi(faceText)) : 128;
+
+    std::vector<Run> runs;
+    for (int fps : {60, 80}) {
+        auto add = [&runs, fps, faceSize](const std::string& name, bool skipIntro, std::function<void(Driver&)> script) {
+            Run run;
+            run.name = name + "@" + std::to_string(fps);
+            run.options.width = checkWidth;
+            run.options.height = checkHeight;
+            run.options.framesPerSecond = fps;
+            run.options.skipIntro = skipIntro;
+            run.options.presentationMode = true;  // U hides the timer
+            run.options.captureFaceSize = faceSize;
+            run.script = std::move(script);
+            runs.push_back(std::move(run));
+        };
+        add("keys", false, keysScript);
+        add("random", true, [seed, frames, fps](Driver& d) { randomScript(d, seed + static_cast<unsigned>(fps), frames); });
+    }
+
+    std::vector<std::string> only(argv + 1, argv + argc);
+    int failures = 0;
+    int checked = 0;
+    for (const Run& run : runs) {
+        if (!only.empty() && std::find(only.begin(), only.end(), run.name) == only.end()) {
+            continue;
+        }
+        ++checked;
+        if (!check(run, out ? out : "")) {
+            ++failures;
+        }
+    }
+    if (checked == 0) {
+        std::printf("full_pass_check: no run of that name\n");
+        return 2;
+    }
+    std::printf("full_pass_check: %d of %d runs differ%s\n", failures, checked,
+                failures ? "" : " (every pass the same as drawn in full)");
+    return failures == 0 ? 0 : 1;
+}
