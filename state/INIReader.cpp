@@ -2,22 +2,17 @@
 
 #include <cctype>
 #include <climits>
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
-#include <memory>
 
 #include <ini.h>
 
 #include "framework/AssetSearch.h"
 
 namespace {
-
-// inih's line reader for an open file; a function of exactly ini_reader's type, so the
-// parser never calls fgets through a pointer of another type.
-char* readFileLine(char* buffer, int size, void* stream) {
-    return std::fgets(buffer, size, static_cast<std::FILE*>(stream));
-}
 
 // Settings text in memory, handed to inih line by line with fgets' contract.
 struct TextStream {
@@ -42,9 +37,13 @@ char* readTextLine(char* buffer, int size, void* stream) {
     return buffer;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
+// The settings file is a few hundred bytes; anything near this is no settings file.
+constexpr std::uintmax_t maxFileSize = 1024 * 1024;
+
+void reportLoadFailure(const std::string& filename, const std::string& reason) {
+    std::cout << "ERROR: Failed to load '" << filename << "'" << (reason.empty() ? "" : " (" + reason + ")")
+              << ". Using default values instead." << std::endl;
+}
 
 }  // namespace
 
@@ -59,23 +58,43 @@ INIReader::INIReader(std::string filename, const std::string& resolvedPath) {
 
 INIReader INIReader::fromText(const std::string& text) {
     INIReader reader;
-    TextStream stream{text.data(), text.data() + text.size()};
-    reader.error = ini_parse_stream(readTextLine, &stream, ValueHandler, &reader);
+    reader.parseText(text);
     return reader;
+}
+
+void INIReader::parseText(const std::string& text) {
+    TextStream stream{text.data(), text.data() + text.size()};
+    error = ini_parse_stream(readTextLine, &stream, ValueHandler, this);
 }
 
 void INIReader::parseFile(const std::string& filename, const std::string& resolvedPath) {
     error = -1;
-    if (!resolvedPath.empty()) {
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(resolvedPath.c_str(), "r"));
-        if (file) {
-            error = ini_parse_stream(readFileLine, file.get(), ValueHandler, this);
-        }
+    if (resolvedPath.empty()) {
+        reportLoadFailure(filename, "");
+        return;
     }
-    if (error < 0) {
-        std::cout << "ERROR: Failed to load '" << filename << "'. Using default values instead."
-                  << std::endl;
+    // Only a regular file of a settings file's size is read: a FIFO would wait for a writer and
+    // a device such as /dev/zero or /dev/urandom would never end.
+    std::error_code status;
+    if (std::filesystem::exists(resolvedPath, status) && !std::filesystem::is_regular_file(resolvedPath, status)) {
+        reportLoadFailure(filename, "not a regular file");
+        return;
     }
+    std::ifstream file(resolvedPath, std::ios::binary);
+    if (!file) {
+        reportLoadFailure(filename, "");
+        return;
+    }
+    // One byte more than allowed tells a file at the limit from a longer one, even if it grew
+    // after it was found.
+    std::string text(maxFileSize + 1, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    if (text.size() > maxFileSize) {
+        reportLoadFailure(filename, "larger than " + std::to_string(maxFileSize) + " bytes");
+        return;
+    }
+    parseText(text);
 }
 
 std::string INIReader::Get(const std::string& section, const std::string& name,

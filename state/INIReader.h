@@ -6,8 +6,9 @@
 
 class INIReader {
 public:
-    // Finds the file with the upward asset search. A file found nowhere or that cannot be
-    // opened prints one line naming `filename` and leaves every lookup at its default.
+    // Finds the file with the upward asset search. A file found nowhere, that cannot be
+    // opened, that is no regular file or is larger than 1 MB prints one line naming `filename`
+    // and leaves every lookup at its default.
     explicit INIReader(std::string filename);
 
     // The same with the search already done: `resolvedPath` is where the file lies, or ""
@@ -18,7 +19,7 @@ public:
     static INIReader fromText(const std::string& text);
 
     // 0: read without a malformed line; > 0: line number of the first malformed line
-    // (parsing went on to the end); -1: the file was not found or did not open.
+    // (parsing went on to the end); -1: the file was not found, did not open or was not read.
     int ParseError() const { return error; }
 
     // The stored value, or `defaultValue` when the key is absent. A key present with an
@@ -47,6 +48,7 @@ private:
     INIReader() = default;
 
     void parseFile(const std::string& filename, const std::string& resolvedPath);
+    void parseText(const std::string& text);
 
     int error = 0;
     std::map<std::string, std::string> values;

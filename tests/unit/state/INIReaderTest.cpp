@@ -186,6 +186,39 @@ TEST(INIReader, FileFoundNowhereOrUnopenableReportsTheCallersName) {
     }
 }
 
+TEST(INIReader, OnlyARegularFileOfAtMostOneMegabyteIsRead) {
+    const std::string settings = "[window]\nwidth = 1600\n";
+    const std::string comment = "; " + std::string(97, 'x') + "\n";  // 100 bytes
+    const std::size_t limit = 1024 * 1024;
+    std::string atLimit = settings;
+    while (atLimit.size() + comment.size() <= limit) {
+        atLimit += comment;
+    }
+    atLimit += std::string(limit - atLimit.size() - 1, ';') + "\n";
+    ASSERT_EQ(atLimit.size(), limit);
+    const TempSettingsFile fits(atLimit);
+    const TempSettingsFile tooLarge(atLimit + ";");
+
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {fits.path, ""},
+        {tooLarge.path, "ERROR: Failed to load '../assets/settings.ini' (larger than 1048576 bytes). "
+                        "Using default values instead.\n"},
+        // Endless: reading it whole would never stop.
+        {"/dev/zero", "ERROR: Failed to load '../assets/settings.ini' (not a regular file). "
+                      "Using default values instead.\n"},
+    };
+    for (const auto& c : cases) {
+        CaptureStdout out;
+        const INIReader reader("../assets/settings.ini", c.path);
+        EXPECT_EQ(out.text(), c.message) << c.path;
+        EXPECT_EQ(reader.ParseError(), c.message.empty() ? 0 : -1) << c.path;
+        EXPECT_EQ(reader.GetInteger("window", "width", 1280), c.message.empty() ? 1600 : 1280) << c.path;
+    }
+}
+
 TEST(INIReader, UpwardSearchFindingNothingReportsTheMissingFile) {
     const std::string name = "../assets/no-such-settings-file-for-tests.ini";
     CaptureStdout out;
