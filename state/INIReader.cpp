@@ -1,9 +1,11 @@
 #include "state/INIReader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,28 +16,12 @@
 
 namespace {
 
-// Settings text in memory, handed to inih line by line with fgets' contract.
+// Settings text in memory, handed to the parser line by line.
 struct TextStream {
     const char* next;
     const char* end;
+    INIReader* reader;
 };
-
-char* readTextLine(char* buffer, int size, void* stream) {
-    auto* text = static_cast<TextStream*>(stream);
-    if (size <= 0 || text->next == text->end) {
-        return nullptr;
-    }
-    int count = 0;
-    while (count < size - 1 && text->next != text->end) {
-        const char c = *text->next++;
-        buffer[count++] = c;
-        if (c == '\n') {
-            break;
-        }
-    }
-    buffer[count] = '\0';
-    return buffer;
-}
 
 // The settings file is a few hundred bytes; anything near this is no settings file.
 constexpr std::uintmax_t maxFileSize = 1024 * 1024;
@@ -63,8 +49,47 @@ INIReader INIReader::fromText(const std::string& text) {
 }
 
 void INIReader::parseText(const std::string& text) {
-    TextStream stream{text.data(), text.data() + text.size()};
-    error = ini_parse_stream(readTextLine, &stream, ValueHandler, this);
+    error = 0;
+    TextStream stream{text.data(), text.data() + text.size(), this};
+    const int malformed = ini_parse_stream(ReadLine, &stream, ValueHandler, this);
+    if (malformed > 0 && (error == 0 || malformed < error)) {
+        error = malformed;
+        errorReason = "not a [section] header, a name = value pair or a comment";
+    }
+}
+
+char* INIReader::ReadLine(char* buffer, int size, void* stream) {
+    auto* text = static_cast<TextStream*>(stream);
+    if (size <= 0 || text->next == text->end) {
+        return nullptr;
+    }
+    const char* lineEnd = std::find(text->next, text->end, '\n');
+    const char* following = lineEnd == text->end ? lineEnd : lineEnd + 1;
+    if (lineEnd != text->next && lineEnd[-1] == '\r') {
+        --lineEnd;
+    }
+    INIReader& reader = *text->reader;
+    ++reader.lineNumber;
+
+    auto length = static_cast<std::size_t>(lineEnd - text->next);
+    const auto room = static_cast<std::size_t>(size - 1);
+    if (length > room) {
+        // Cut at the buffer, its rest would be parsed as a line of its own, so that a long
+        // comment could end in a setting that takes effect. The whole line is left out instead.
+        reader.noteUnreadableLine("longer than " + std::to_string(room) + " characters");
+        length = 0;
+    }
+    std::memcpy(buffer, text->next, length);
+    buffer[length] = '\0';
+    text->next = following;
+    return buffer;
+}
+
+void INIReader::noteUnreadableLine(const std::string& reason) {
+    if (error == 0) {
+        error = lineNumber;
+        errorReason = reason;
+    }
 }
 
 void INIReader::parseFile(const std::string& filename, const std::string& resolvedPath) {
@@ -163,7 +188,11 @@ int INIReader::ValueHandler(void* user, const char* section, const char* name, c
         return 1;
     }
     auto* reader = static_cast<INIReader*>(user);
-    std::string& stored = reader->values[MakeKey(section ? section : "", name)];
+    const bool inSection = section != nullptr && *section != '\0';
+    if (!inSection) {
+        reader->noteUnreadableLine("a setting outside any [section]");
+    }
+    std::string& stored = reader->values[MakeKey(inSection ? section : "", name)];
     if (!stored.empty()) {
         stored += '\n';
     }

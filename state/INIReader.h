@@ -18,9 +18,15 @@ public:
     // Parses settings text held in memory, exactly as a file of that content. Prints nothing.
     static INIReader fromText(const std::string& text);
 
-    // 0: read without a malformed line; > 0: line number of the first malformed line
+    // 0: every line was read; > 0: the number of the first line that could not be read
     // (parsing went on to the end); -1: the file was not found, did not open or was not read.
+    // A line that cannot be read is one that is no [section] header, name = value pair or
+    // comment; one longer than the parser's line buffer, which is left out whole rather than
+    // cut into two lines; or a pair outside any [section], which no setting is looked up in.
     int ParseError() const { return error; }
+
+    // Why the line ParseError names could not be read; empty when it names none.
+    const std::string& ParseErrorReason() const { return errorReason; }
 
     // The stored value, or `defaultValue` when the key is absent. A key present with an
     // empty value gives "".
@@ -50,6 +56,17 @@ private:
     void parseFile(const std::string& filename, const std::string& resolvedPath);
     void parseText(const std::string& text);
 
+    // The parser's line reader: hands over the next line of the text (a TextStream), without
+    // its line end, or an empty line in place of one too long for the parser's buffer.
+    static char* ReadLine(char* buffer, int size, void* stream);
+
+    // The line the parser is at cannot be read; the first such line is the one reported.
+    void noteUnreadableLine(const std::string& reason);
+
     int error = 0;
+    std::string errorReason;
     std::map<std::string, std::string> values;
+
+    // While parsing: the number of the line the parser is at.
+    int lineNumber = 0;
 };

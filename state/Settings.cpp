@@ -95,12 +95,18 @@ double readReal(const INIReader& reader, const char* section, const char* name, 
 void loadSettings() {
     // The game clock must exist before the reader runs: it keeps the time limit.
     GameState::getInstance();
-    const INIReader reader("../assets/settings.ini");
+    const INIReader reader(settingsFile);
     applySettings(reader);
 }
 
 void applySettings(const INIReader& reader) {
     GameState* state = GameState::getInstance();
+
+    if (reader.ParseError() > 0) {
+        std::cout << "ERROR: Could not read line " << reader.ParseError() << " of '" << settingsFile << "' ("
+                  << reader.ParseErrorReason() << "). Using default values for what could not be read."
+                  << std::endl;
+    }
 
     // A window side the platform cannot give would abort inside GLFW (not positive) or
     // overflow the driver's texture and viewport limits (too large).

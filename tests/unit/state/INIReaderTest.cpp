@@ -139,19 +139,6 @@ TEST(INIReader, MalformedLinesAreCountedButEveryGoodPairIsKept) {
     EXPECT_EQ(reader.GetInteger("window", "height", 0), 900);
 }
 
-TEST(INIReader, LineLongerThanTheParserBufferDoesNotLoseTheFollowingLines) {
-    const std::string longTitle(300, 'x');
-    const INIReader reader =
-        INIReader::fromText("[window]\ntitle = " + longTitle + "\nwidth = 1600\n");
-    // The parser cuts the line at its 200-character buffer; the cut-off rest is a malformed line.
-    EXPECT_GT(reader.ParseError(), 0);
-    const std::string title = reader.Get("window", "title", "");
-    EXPECT_FALSE(title.empty());
-    EXPECT_LT(title.size(), longTitle.size());
-    EXPECT_EQ(title.find_first_not_of('x'), std::string::npos);
-    EXPECT_EQ(reader.GetInteger("window", "width", 0), 1600);
-}
-
 TEST(INIReader, TextWithoutLineEndsOrWithNulBytesParses) {
     EXPECT_EQ(INIReader::fromText("[a]\nb=1").GetInteger("a", "b", 0), 1);
     EXPECT_EQ(INIReader::fromText("").ParseError(), 0);

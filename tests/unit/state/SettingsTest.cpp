@@ -242,10 +242,58 @@ TEST_F(Settings, KeyInTheWrongSectionIsNotFound) {
     EXPECT_EQ(windowWidth, 1280);
 }
 
-TEST_F(Settings, MalformedLinesPrintNothingAndGoodPairsAroundThemCount) {
-    EXPECT_EQ(apply("[window]\nwidth = 1600\n=== garbage ===\nheight = 900\n"), "");
-    EXPECT_EQ(windowWidth, 1600);
-    EXPECT_EQ(windowHeight, 900);
+TEST_F(Settings, WholeFiles) {
+    const auto unreadable = [](int line, const std::string& reason) {
+        return "ERROR: Could not read line " + std::to_string(line) + " of '../assets/settings.ini' (" + reason +
+               "). Using default values for what could not be read.\n";
+    };
+    const std::string malformed = "not a [section] header, a name = value pair or a comment";
+    const std::string tooLong = "longer than 199 characters";
+    const std::string outside = "a setting outside any [section]";
+    const std::string x186(186, 'x'), x197(197, 'x');
+    const std::string title191(191, 't'), title192(192, 't');  // lines of 199 and 200 characters
+    const std::string longComment = "; " + std::string(198, 'x');
+
+    const struct {
+        const char* what;
+        std::string text;
+        std::string printed;
+        int width;
+        double timeLimit;
+        std::string title;
+        bool fullscreen;
+    } cases[] = {
+        // The parser's buffer holds 199 characters: what a longer line held past them was read
+        // as a line of its own, so a comment could end in a setting.
+        {"long comment under [game]", "[game]\n; " + x197 + "timeLimit = -1\n", unreadable(2, tooLong), 1280, 90,
+         "QUARVELLINE", false},
+        {"long comment under [window]", "[window]\n; old value: " + x186 + "width = 800\nfullscreen = yes\n",
+         unreadable(2, tooLong), 1280, 90, "QUARVELLINE", true},
+        {"line of 199 characters", "[window]\ntitle = " + title191 + "\n", "", 1280, 90, title191, false},
+        {"line of 199 characters and CR LF", "[window]\r\ntitle = " + title191 + "\r\nwidth = 640\r\n", "", 640, 90,
+         title191, false},
+        {"line of 200 characters", "[window]\ntitle = " + title192 + "\nwidth = 640\n", unreadable(2, tooLong), 640,
+         90, "QUARVELLINE", false},
+        {"random bytes", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF=\x01\n", 21), unreadable(1, malformed),
+         1280, 90, "QUARVELLINE", false},
+        {"no [section] header", "width = 700\nfullscreen = true\n", unreadable(1, outside), 1280, 90,
+         "QUARVELLINE", false},
+        {"no equals sign", "[window]\nwidth 700\n", unreadable(2, malformed), 1280, 90, "QUARVELLINE", false},
+        {"only the first unreadable line is named",
+         "[window]\nwidth = 1600\nnot a pair\n[broken\n" + longComment + "\nfullscreen = on\n", unreadable(3, malformed),
+         1600, 90, "QUARVELLINE", true},
+        {"a long line before a malformed one", "[window]\n" + longComment + "\n[broken\nwidth = 1600\n",
+         unreadable(2, tooLong), 1600, 90, "QUARVELLINE", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        resetStateForTests();
+        EXPECT_EQ(apply(c.text), c.printed);
+        EXPECT_EQ(windowWidth, c.width);
+        EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, c.timeLimit);
+        EXPECT_EQ(windowTitle, c.title);
+        EXPECT_EQ(fullscreen, c.fullscreen);
+    }
 }
 
 TEST_F(Settings, ResetPutsEveryGlobalBack) {
