@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 
 #include <ini.h>
@@ -52,6 +53,7 @@ void INIReader::parseText(const std::string& text) {
     error = 0;
     TextStream stream{text.data(), text.data() + text.size(), this};
     const int malformed = ini_parse_stream(ReadLine, &stream, ValueHandler, this);
+    lineBuffer = nullptr;
     if (malformed > 0 && (error == 0 || malformed < error)) {
         error = malformed;
         errorReason = "not a [section] header, a name = value pair or a comment";
@@ -70,6 +72,8 @@ char* INIReader::ReadLine(char* buffer, int size, void* stream) {
     }
     INIReader& reader = *text->reader;
     ++reader.lineNumber;
+    reader.lineBuffer = buffer;
+    reader.lineBufferSize = size;
 
     auto length = static_cast<std::size_t>(lineEnd - text->next);
     const auto room = static_cast<std::size_t>(size - 1);
@@ -188,14 +192,24 @@ int INIReader::ValueHandler(void* user, const char* section, const char* name, c
         return 1;
     }
     auto* reader = static_cast<INIReader*>(user);
+    // The parser hands over a pair's name where it stands in the line's buffer, and the name a
+    // continuation line continues from a copy of its own.
+    const std::less<const char*> before;
+    const bool continuation = reader->lineBuffer != nullptr &&
+                              (before(name, reader->lineBuffer) ||
+                               !before(name, reader->lineBuffer + reader->lineBufferSize));
     const bool inSection = section != nullptr && *section != '\0';
+    std::string& stored = reader->values[MakeKey(inSection ? section : "", name)];
+    if (continuation) {
+        if (!stored.empty()) {
+            stored += '\n';
+        }
+        stored += value ? value : "";
+        return 1;
+    }
     if (!inSection) {
         reader->noteUnreadableLine("a setting outside any [section]");
     }
-    std::string& stored = reader->values[MakeKey(inSection ? section : "", name)];
-    if (!stored.empty()) {
-        stored += '\n';
-    }
-    stored += value ? value : "";
+    stored = value ? value : "";
     return 1;
 }

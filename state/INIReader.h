@@ -46,8 +46,9 @@ public:
     // lower-case(section + "=" + name)
     static std::string MakeKey(const std::string& section, const std::string& name);
 
-    // The parser's callback for each name/value pair; `user` is the reader. A name seen again
-    // appends its value after a line feed. Always returns 1, so it never fails the parse.
+    // The parser's callback for each name/value pair; `user` is the reader. A name given again
+    // replaces the value it had: the last one counts. An indented line that continues a value
+    // appends itself to it after a line feed. Always returns 1, so it never fails the parse.
     static int ValueHandler(void* user, const char* section, const char* name, const char* value);
 
 private:
@@ -67,6 +68,8 @@ private:
     std::string errorReason;
     std::map<std::string, std::string> values;
 
-    // While parsing: the number of the line the parser is at.
+    // While parsing: the number of the line the parser is at, and the buffer it is read into.
     int lineNumber = 0;
+    const char* lineBuffer = nullptr;
+    int lineBufferSize = 0;
 };

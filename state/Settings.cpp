@@ -22,17 +22,30 @@ constexpr const char* settingsFile = "../assets/settings.ini";
 // and its context exist, so it cannot ask the driver for its own limits; none can be smaller.
 constexpr int maxWindowSide = 16384;
 
-// A value of a number key, as the file wrote it: only its first line counts (a name given twice
-// in one section reads its first value), and an empty value counts as absent.
-std::string numberText(const INIReader& reader, const char* section, const char* name) {
-    const std::string text = reader.Get(section, name, "");
-    return text.substr(0, text.find('\n'));
+// The text with its control characters written out ("\n", "\x1B"), so that a value spread
+// over continuation lines, or bytes that are no text, stay on one console line.
+std::string printable(const std::string& text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            shown += "\\n";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            static const char digits[] = "0123456789ABCDEF";
+            shown += "\\x";
+            shown += digits[byte >> 4];
+            shown += digits[byte & 0xF];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
 }
 
 template <typename Number>
 void reportBadValue(const char* name, const std::string& text, const std::string& reason, Number fallback) {
-    std::cout << "ERROR: Bad value '" << text << "' for '" << name << "' in '" << settingsFile << "' ("
-              << reason << "). Using default value " << fallback << " instead." << std::endl;
+    std::cout << "ERROR: Bad value '" << printable(text) << "' for '" << name << "' in '" << settingsFile
+              << "' (" << reason << "). Using default value " << fallback << " instead." << std::endl;
 }
 
 // The whole text as one number, read like strtod; false when anything is left over after it.
@@ -50,7 +63,7 @@ bool parseReal(const std::string& text, double& number) {
 // [lowest, highest]. Each of those prints one line and gives the default.
 int readInteger(const INIReader& reader, const char* section, const char* name, int fallback,
                 int lowest = INT_MIN, int highest = INT_MAX) {
-    const std::string text = numberText(reader, section, name);
+    const std::string text = reader.Get(section, name, "");
     if (text.empty()) {
         return fallback;
     }
@@ -78,7 +91,7 @@ int readInteger(const INIReader& reader, const char* section, const char* name, 
 
 // A real key: the text must be one number as strtod reads it, with nothing after it.
 double readReal(const INIReader& reader, const char* section, const char* name, double fallback) {
-    const std::string text = numberText(reader, section, name);
+    const std::string text = reader.Get(section, name, "");
     if (text.empty()) {
         return fallback;
     }

@@ -104,16 +104,15 @@ TEST(INIReader, BooleansKnowFourWordsEachWayAndNothingElse) {
     }
 }
 
-TEST(INIReader, RepeatedNamesKeepEveryValueJoinedByLineFeeds) {
+TEST(INIReader, ARepeatedNameKeepsItsLastValueWhileContinuationLinesStillJoin) {
     const INIReader reader = INIReader::fromText(
-        "[window]\nwidth = 1600\nwidth = 1024\nvsync = no\nvsync = no\ntitle = A\ntitle =\ntitle = B\n");
-    EXPECT_EQ(reader.Get("window", "width", ""), "1600\n1024");
-    EXPECT_EQ(reader.GetInteger("window", "width", 1280), 1600);
-    EXPECT_TRUE(reader.GetBoolean("window", "vsync", true));
-    // An empty value in between still counts as a line of its own.
-    EXPECT_EQ(reader.Get("window", "title", ""), "A\n\nB");
-    // An empty first value leaves nothing to join to.
-    EXPECT_EQ(INIReader::fromText("[w]\nt =\nt = B\n").Get("w", "t", ""), "B");
+        "[window]\nwidth = 1600\nwidth = 1024\nvsync = no\nvsync = yes\ntitle = A\n  B\ntitle = C\n  D\n"
+        "showFPS = on\nshowFPS =\n[game]\nx = 1\n[window]\nwidth = 800\n");
+    EXPECT_EQ(reader.ParseError(), 0);
+    EXPECT_EQ(reader.Get("window", "width", ""), "800");  // also across a second [window]
+    EXPECT_TRUE(reader.GetBoolean("window", "vsync", false));
+    EXPECT_EQ(reader.Get("window", "title", ""), "C\nD");
+    EXPECT_EQ(reader.Get("window", "showFPS", "absent"), "");  // an empty last value counts too
 }
 
 TEST(INIReader, InihConventionsOfTheParserCore) {

@@ -228,14 +228,6 @@ TEST_F(Settings, EmptyTitleIsKept) {
     EXPECT_EQ(windowTitle, "");
 }
 
-TEST_F(Settings, RepeatedNamesInOneSection) {
-    apply("[window]\nwidth = 1600\nwidth = 1024\nfullscreen = yes\nfullscreen = yes\n"
-          "title = One\ntitle = Two\n");
-    EXPECT_EQ(windowWidth, 1600);
-    EXPECT_FALSE(fullscreen);
-    EXPECT_EQ(windowTitle, "One\nTwo");
-}
-
 TEST_F(Settings, KeyInTheWrongSectionIsNotFound) {
     apply("[window]\ntimeLimit = 30\n[game]\nwidth = 640\n");
     EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 90.0);
@@ -284,6 +276,16 @@ TEST_F(Settings, WholeFiles) {
          1600, 90, "QUARVELLINE", true},
         {"a long line before a malformed one", "[window]\n" + longComment + "\n[broken\nwidth = 1600\n",
          unreadable(2, tooLong), 1600, 90, "QUARVELLINE", false},
+        // An indented line continues the value above it: a number with more after it is none.
+        {"a continuation line under a number", "[window]\nwidth = 1600\n  height = 900\n",
+         "ERROR: Bad value '1600\\nheight = 900' for 'width' in '../assets/settings.ini' (not a number). "
+         "Using default value 1280 instead.\n",
+         1280, 90, "QUARVELLINE", false},
+        // A name given twice: the last value counts, for every key.
+        {"repeated names",
+         "[window]\ntitle = One\ntitle = Two\nwidth = 1600\nwidth = 1024\nfullscreen = yes\nfullscreen = no\n"
+         "[game]\ntimeLimit = 30\n[window]\nfullscreen = yes\n[game]\ntimeLimit = 60\n",
+         "", 1024, 60, "Two", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
