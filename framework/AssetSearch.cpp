@@ -32,8 +32,10 @@ std::string findAssetOrDie(const std::string& name, const char* message) {
 
 bool fileExists(const std::string& path) {
     std::error_code error;
-    // Opening a directory for reading succeeds on Linux, so it has to be ruled out first.
-    if (std::filesystem::is_directory(path, error)) {
+    // Only a regular file (or a link to one) is opened: opening a directory for reading
+    // succeeds on Linux, opening a FIFO waits for a writer that may never come, and a device
+    // such as /dev/zero never ends.
+    if (!std::filesystem::is_regular_file(path, error)) {
         return false;
     }
     std::ifstream stream(path, std::ios::in);

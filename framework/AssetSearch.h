@@ -10,7 +10,8 @@
 // answer; the same name found in two places is fatal, since no copy may be guessed at.
 // Nothing is cached. Paths come back joined as they are: ".." components stay.
 
-// True when the path can be opened as a file for reading; a directory is no file.
+// True when the path is a regular file (or a link to one) that can be opened for reading; a
+// directory, a FIFO or a device is no file.
 bool fileExists(const std::string& path);
 
 // The one existing path for the asset, or "" when no directory of the chain holds it.

@@ -35,8 +35,8 @@ DDSImage loadDDS(const char* path) {
 
 Texture::Texture(std::string file) {
     initialized = false;
-    const std::string path = findTextureFile(file);
-    const DDSImage image = loadDDS(path.c_str());
+    foundPath = findTextureFile(file);
+    const DDSImage image = loadDDS(foundPath.c_str());
     if (image.image == nullptr) {
         return;
     }

@@ -44,4 +44,7 @@ public:
     // texture here while its compressed part stayed uninitialised.
     GlTexture handle;
     bool initialized = false;
+
+    // Where the asset search found the file: the name joined to the directory that holds it.
+    std::string foundPath;
 };

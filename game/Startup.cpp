@@ -41,10 +41,25 @@ ParticleSystems::ParticleSystems(ParticleSystems&&) noexcept = default;
 ParticleSystems& ParticleSystems::operator=(ParticleSystems&&) noexcept = default;
 
 void setStartRenderState() {
+    glViewport(0, 0, currentWidth, currentHeight);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void adoptCreatedWindow(GLFWwindow* window) {
+    glfwGetWindowPos(window, &windowPosX, &windowPosY);
+    int width = 0;
+    int height = 0;
+    glfwGetFramebufferSize(window, &width, &height);
+    if (width > 0 && height > 0) {
+        currentWidth = width;
+        currentHeight = height;
+    }
+    if (glfwGetWindowMonitor(window) != nullptr) {
+        glfwFocusWindow(window);
+    }
 }
 
 bool startPhysicsWorld() {

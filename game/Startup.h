@@ -13,10 +13,20 @@ struct GLFWvidmode;
 
 using ShaderPrograms = std::array<std::shared_ptr<Shader>, 14>;
 
-// The render state every pass starts from: clear to opaque black, depth test on, blending with
-// source alpha over one minus it (the one blend function the game uses; an opaque screen
-// picture relies on it when it draws without blending).
+// The render state every pass starts from: a viewport of the current size (a context starts
+// with the size its window was asked for, which a full-screen window need not have), clear to
+// opaque black, depth test on, blending with source alpha over one minus it (the one blend
+// function the game uses; an opaque screen picture relies on it when it draws without blending).
 void setStartRenderState();
+
+// Right after the window is made: its position (the full-screen toggle returns there) and the
+// size the game draws at, taken from the framebuffer the window has. A full-screen window
+// covers the monitor whatever size was asked for; a framebuffer that reports no size leaves the
+// chosen one. A full-screen window is also given the keyboard focus, which GLFW gives only a
+// window that is not full screen: without a window manager, keys would otherwise reach the
+// window only while the pointer lies over it, and a toggle back to the smaller window can
+// leave the pointer outside.
+void adoptCreatedWindow(GLFWwindow* window);
 
 // Builds the physics world. When it cannot be made (initPhysX has said why), start-up is
 // abandoned: the framework gives its OpenGL names back while the context still exists, then

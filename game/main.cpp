@@ -68,7 +68,7 @@ int main() {
         // GLFW's error callback has said why (no OpenGL 4.3 context, no display, ...).
         return failStartup("Failed to create window");
     }
-    glfwGetWindowPos(window, &windowPosX, &windowPosY);
+    adoptCreatedWindow(window);
     glfwMakeContextCurrent(window);
     glfwSwapInterval(vsync ? 1 : 0);
 

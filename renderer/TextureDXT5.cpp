@@ -32,7 +32,9 @@ private:
 TextureDXT5::TextureDXT5(std::string file) : Texture(file) {
     width = 0;
     height = 0;
-    unsigned char* pixels = ImageLoader::load(file, width, height);
+    // The file the search found, not the name again: that would be opened relative to the
+    // working directory, which need not be the executable's.
+    unsigned char* pixels = ImageLoader::load(foundPath, width, height);
     if (pixels == nullptr) {
         // Keep the compressed image (if any): an empty RGBA level would show nothing.
         return;

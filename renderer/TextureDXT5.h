@@ -6,9 +6,9 @@
 #include "platform/gl/GL.h"
 
 // The texture of every DDS image the renderer shows: the framework's compressed load checks
-// the file (found by the asset search), then DevIL decodes the same file, named as the caller
-// gave it and opened relative to the working directory, and the RGBA pixels replace the
-// compressed image, with a full mipmap chain sampled down to level 10.
+// the file (found by the asset search), then DevIL decodes the same file, at the path the
+// search found, and the RGBA pixels replace the compressed image, with a full mipmap chain
+// sampled down to level 10.
 //
 // When the decode fails, the compressed texture (if the DDS file was DXT1/3/5) stays as the
 // image rather than being replaced by an empty one. A file that only DevIL reads (an
@@ -18,7 +18,7 @@ class TextureDXT5 : public Texture {
 public:
     explicit TextureDXT5(std::string file);
 
-    std::int32_t width = 0;   // as the decoder reported it (0 when the file was not found)
+    std::int32_t width = 0;   // as the decoder reported it (0 when it could not read the file)
     std::int32_t height = 0;
     bool opaque = false;      // the decoded image's every texel has alpha 255 (false without one)
 };

@@ -1,11 +1,15 @@
 #include "state/INIReader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <iostream>
-#include <memory>
 
 #include <ini.h>
 
@@ -13,38 +17,20 @@
 
 namespace {
 
-// inih's line reader for an open file; a function of exactly ini_reader's type, so the
-// parser never calls fgets through a pointer of another type.
-char* readFileLine(char* buffer, int size, void* stream) {
-    return std::fgets(buffer, size, static_cast<std::FILE*>(stream));
-}
-
-// Settings text in memory, handed to inih line by line with fgets' contract.
+// Settings text in memory, handed to the parser line by line.
 struct TextStream {
     const char* next;
     const char* end;
+    INIReader* reader;
 };
 
-char* readTextLine(char* buffer, int size, void* stream) {
-    auto* text = static_cast<TextStream*>(stream);
-    if (size <= 0 || text->next == text->end) {
-        return nullptr;
-    }
-    int count = 0;
-    while (count < size - 1 && text->next != text->end) {
-        const char c = *text->next++;
-        buffer[count++] = c;
-        if (c == '\n') {
-            break;
-        }
-    }
-    buffer[count] = '\0';
-    return buffer;
+// The settings file is a few hundred bytes; anything near this is no settings file.
+constexpr std::uintmax_t maxFileSize = 1024 * 1024;
+
+void reportLoadFailure(const std::string& filename, const std::string& reason) {
+    std::cout << "ERROR: Failed to load '" << filename << "'" << (reason.empty() ? "" : " (" + reason + ")")
+              << ". Using default values instead." << std::endl;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
@@ -59,23 +45,85 @@ INIReader::INIReader(std::string filename, const std::string& resolvedPath) {
 
 INIReader INIReader::fromText(const std::string& text) {
     INIReader reader;
-    TextStream stream{text.data(), text.data() + text.size()};
-    reader.error = ini_parse_stream(readTextLine, &stream, ValueHandler, &reader);
+    reader.parseText(text);
     return reader;
+}
+
+void INIReader::parseText(const std::string& text) {
+    error = 0;
+    TextStream stream{text.data(), text.data() + text.size(), this};
+    const int malformed = ini_parse_stream(ReadLine, &stream, ValueHandler, this);
+    lineBuffer = nullptr;
+    if (malformed > 0 && (error == 0 || malformed < error)) {
+        error = malformed;
+        errorReason = "not a [section] header, a name = value pair or a comment";
+    }
+}
+
+char* INIReader::ReadLine(char* buffer, int size, void* stream) {
+    auto* text = static_cast<TextStream*>(stream);
+    if (size <= 0 || text->next == text->end) {
+        return nullptr;
+    }
+    const char* lineEnd = std::find(text->next, text->end, '\n');
+    const char* following = lineEnd == text->end ? lineEnd : lineEnd + 1;
+    if (lineEnd != text->next && lineEnd[-1] == '\r') {
+        --lineEnd;
+    }
+    INIReader& reader = *text->reader;
+    ++reader.lineNumber;
+    reader.lineBuffer = buffer;
+    reader.lineBufferSize = size;
+
+    auto length = static_cast<std::size_t>(lineEnd - text->next);
+    const auto room = static_cast<std::size_t>(size - 1);
+    if (length > room) {
+        // Cut at the buffer, its rest would be parsed as a line of its own, so that a long
+        // comment could end in a setting that takes effect. The whole line is left out instead.
+        reader.noteUnreadableLine("longer than " + std::to_string(room) + " characters");
+        length = 0;
+    }
+    std::memcpy(buffer, text->next, length);
+    buffer[length] = '\0';
+    text->next = following;
+    return buffer;
+}
+
+void INIReader::noteUnreadableLine(const std::string& reason) {
+    if (error == 0) {
+        error = lineNumber;
+        errorReason = reason;
+    }
 }
 
 void INIReader::parseFile(const std::string& filename, const std::string& resolvedPath) {
     error = -1;
-    if (!resolvedPath.empty()) {
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(resolvedPath.c_str(), "r"));
-        if (file) {
-            error = ini_parse_stream(readFileLine, file.get(), ValueHandler, this);
-        }
+    if (resolvedPath.empty()) {
+        reportLoadFailure(filename, "");
+        return;
     }
-    if (error < 0) {
-        std::cout << "ERROR: Failed to load '" << filename << "'. Using default values instead."
-                  << std::endl;
+    // Only a regular file of a settings file's size is read: a FIFO would wait for a writer and
+    // a device such as /dev/zero or /dev/urandom would never end.
+    std::error_code status;
+    if (std::filesystem::exists(resolvedPath, status) && !std::filesystem::is_regular_file(resolvedPath, status)) {
+        reportLoadFailure(filename, "not a regular file");
+        return;
     }
+    std::ifstream file(resolvedPath, std::ios::binary);
+    if (!file) {
+        reportLoadFailure(filename, "");
+        return;
+    }
+    // One byte more than allowed tells a file at the limit from a longer one, even if it grew
+    // after it was found.
+    std::string text(maxFileSize + 1, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    if (text.size() > maxFileSize) {
+        reportLoadFailure(filename, "larger than " + std::to_string(maxFileSize) + " bytes");
+        return;
+    }
+    parseText(text);
 }
 
 std::string INIReader::Get(const std::string& section, const std::string& name,
@@ -144,10 +192,24 @@ int INIReader::ValueHandler(void* user, const char* section, const char* name, c
         return 1;
     }
     auto* reader = static_cast<INIReader*>(user);
-    std::string& stored = reader->values[MakeKey(section ? section : "", name)];
-    if (!stored.empty()) {
-        stored += '\n';
+    // The parser hands over a pair's name where it stands in the line's buffer, and the name a
+    // continuation line continues from a copy of its own.
+    const std::less<const char*> before;
+    const bool continuation = reader->lineBuffer != nullptr &&
+                              (before(name, reader->lineBuffer) ||
+                               !before(name, reader->lineBuffer + reader->lineBufferSize));
+    const bool inSection = section != nullptr && *section != '\0';
+    std::string& stored = reader->values[MakeKey(inSection ? section : "", name)];
+    if (continuation) {
+        if (!stored.empty()) {
+            stored += '\n';
+        }
+        stored += value ? value : "";
+        return 1;
     }
-    stored += value ? value : "";
+    if (!inSection) {
+        reader->noteUnreadableLine("a setting outside any [section]");
+    }
+    stored = value ? value : "";
     return 1;
 }

@@ -6,8 +6,9 @@
 
 class INIReader {
 public:
-    // Finds the file with the upward asset search. A file found nowhere or that cannot be
-    // opened prints one line naming `filename` and leaves every lookup at its default.
+    // Finds the file with the upward asset search. A file found nowhere, that cannot be
+    // opened, that is no regular file or is larger than 1 MB prints one line naming `filename`
+    // and leaves every lookup at its default.
     explicit INIReader(std::string filename);
 
     // The same with the search already done: `resolvedPath` is where the file lies, or ""
@@ -17,9 +18,15 @@ public:
     // Parses settings text held in memory, exactly as a file of that content. Prints nothing.
     static INIReader fromText(const std::string& text);
 
-    // 0: read without a malformed line; > 0: line number of the first malformed line
-    // (parsing went on to the end); -1: the file was not found or did not open.
+    // 0: every line was read; > 0: the number of the first line that could not be read
+    // (parsing went on to the end); -1: the file was not found, did not open or was not read.
+    // A line that cannot be read is one that is no [section] header, name = value pair or
+    // comment; one longer than the parser's line buffer, which is left out whole rather than
+    // cut into two lines; or a pair outside any [section], which no setting is looked up in.
     int ParseError() const { return error; }
+
+    // Why the line ParseError names could not be read; empty when it names none.
+    const std::string& ParseErrorReason() const { return errorReason; }
 
     // The stored value, or `defaultValue` when the key is absent. A key present with an
     // empty value gives "".
@@ -39,15 +46,30 @@ public:
     // lower-case(section + "=" + name)
     static std::string MakeKey(const std::string& section, const std::string& name);
 
-    // The parser's callback for each name/value pair; `user` is the reader. A name seen again
-    // appends its value after a line feed. Always returns 1, so it never fails the parse.
+    // The parser's callback for each name/value pair; `user` is the reader. A name given again
+    // replaces the value it had: the last one counts. An indented line that continues a value
+    // appends itself to it after a line feed. Always returns 1, so it never fails the parse.
     static int ValueHandler(void* user, const char* section, const char* name, const char* value);
 
 private:
     INIReader() = default;
 
     void parseFile(const std::string& filename, const std::string& resolvedPath);
+    void parseText(const std::string& text);
+
+    // The parser's line reader: hands over the next line of the text (a TextStream), without
+    // its line end, or an empty line in place of one too long for the parser's buffer.
+    static char* ReadLine(char* buffer, int size, void* stream);
+
+    // The line the parser is at cannot be read; the first such line is the one reported.
+    void noteUnreadableLine(const std::string& reason);
 
     int error = 0;
+    std::string errorReason;
     std::map<std::string, std::string> values;
+
+    // While parsing: the number of the line the parser is at, and the buffer it is read into.
+    int lineNumber = 0;
+    const char* lineBuffer = nullptr;
+    int lineBufferSize = 0;
 };

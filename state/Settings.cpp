@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <limits>
+#include <sstream>
 
 #include "state/GameState.h"
 #include "state/GlobalState.h"
@@ -11,8 +13,8 @@
 
 namespace {
 
-constexpr float minBrightness = 0.01f;
-constexpr float maxBrightness = 10.0f;
+constexpr double minBrightness = 0.01;
+constexpr double maxBrightness = 10.0;
 constexpr const char* settingsFile = "../assets/settings.ini";
 
 // The largest window side the game accepts, in pixels. The pause snapshot is a texture of the
@@ -22,17 +24,30 @@ constexpr const char* settingsFile = "../assets/settings.ini";
 // and its context exist, so it cannot ask the driver for its own limits; none can be smaller.
 constexpr int maxWindowSide = 16384;
 
-// A value of a number key, as the file wrote it: only its first line counts (a name given twice
-// in one section reads its first value), and an empty value counts as absent.
-std::string numberText(const INIReader& reader, const char* section, const char* name) {
-    const std::string text = reader.Get(section, name, "");
-    return text.substr(0, text.find('\n'));
+// The text with its control characters written out ("\n", "\x1B"), so that a value spread
+// over continuation lines, or bytes that are no text, stay on one console line.
+std::string printable(const std::string& text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            shown += "\\n";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            static const char digits[] = "0123456789ABCDEF";
+            shown += "\\x";
+            shown += digits[byte >> 4];
+            shown += digits[byte & 0xF];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
 }
 
 template <typename Number>
 void reportBadValue(const char* name, const std::string& text, const std::string& reason, Number fallback) {
-    std::cout << "ERROR: Bad value '" << text << "' for '" << name << "' in '" << settingsFile << "' ("
-              << reason << "). Using default value " << fallback << " instead." << std::endl;
+    std::cout << "ERROR: Bad value '" << printable(text) << "' for '" << name << "' in '" << settingsFile
+              << "' (" << reason << "). Using default value " << fallback << " instead." << std::endl;
 }
 
 // The whole text as one number, read like strtod; false when anything is left over after it.
@@ -43,14 +58,42 @@ bool parseReal(const std::string& text, double& number) {
     return end != begin && *end == '\0';
 }
 
+// A decimal number with a fraction and nothing else: an optional sign, digits, a point and
+// digits, with at least one digit ("120.9", "5.", ".5"). No exponent, no "inf" or "nan".
+bool isDecimalFraction(const std::string& text) {
+    const std::size_t digitsFrom = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    const std::size_t point = text.find_first_not_of("0123456789", digitsFrom);
+    if (point == std::string::npos || text[point] != '.') {
+        return false;
+    }
+    const bool digitBefore = point > digitsFrom;
+    const bool digitAfter = point + 1 < text.size();
+    return (digitBefore || digitAfter) && text.find_first_not_of("0123456789", point + 1) == std::string::npos;
+}
+
+// Why a number outside [lowest, highest] is refused; a bound at the end of the int range is no
+// bound of the key's own.
+template <typename Number>
+std::string rangeReason(double number, Number lowest, Number highest) {
+    std::ostringstream reason;
+    if (highest != std::numeric_limits<Number>::max()) {
+        reason << "not within " << lowest << " to " << highest;
+    } else if (lowest != std::numeric_limits<Number>::lowest() && number < lowest) {
+        reason << "less than " << lowest;
+    } else {
+        reason << "out of range";
+    }
+    return reason.str();
+}
+
 // An integer key. The text must be one number and nothing else: an integer as strtol reads it
 // with base 0 (so "0x640" and octal "010" keep working), or a decimal number whose integer part
-// is taken ("120.9" is 120). Text after the number ("1600px", and "1e30" as strtol would read
-// it) makes the value no number; so does a number beyond the int range, and one outside
-// [lowest, highest]. Each of those prints one line and gives the default.
+// is taken ("120.9" is 120). Text after the number ("1600px", and the exponent of "1e3") makes
+// the value no number; a number beyond the int range or outside [lowest, highest] is out of
+// range. Each of those prints one line and gives the default.
 int readInteger(const INIReader& reader, const char* section, const char* name, int fallback,
                 int lowest = INT_MIN, int highest = INT_MAX) {
-    const std::string text = numberText(reader, section, name);
+    const std::string text = reader.Get(section, name, "");
     if (text.empty()) {
         return fallback;
     }
@@ -59,32 +102,34 @@ int readInteger(const INIReader& reader, const char* section, const char* name, 
     char* end = nullptr;
     double number = static_cast<double>(std::strtol(begin, &end, 0));
     if (end == begin || *end != '\0') {
-        if (!parseReal(text, number) || !std::isfinite(number)) {
+        if (!isDecimalFraction(text)) {
             reportBadValue(name, text, "not a number", fallback);
             return fallback;
         }
-        number = std::trunc(number);
+        number = std::trunc(std::strtod(begin, nullptr));
     }
     if (number < lowest || number > highest) {
-        const bool anyInt = lowest == INT_MIN && highest == INT_MAX;
-        reportBadValue(name, text,
-                       anyInt ? std::string("out of range")
-                              : "not within " + std::to_string(lowest) + " to " + std::to_string(highest),
-                       fallback);
+        reportBadValue(name, text, rangeReason(number, lowest, highest), fallback);
         return fallback;
     }
     return static_cast<int>(number);
 }
 
-// A real key: the text must be one number as strtod reads it, with nothing after it.
-double readReal(const INIReader& reader, const char* section, const char* name, double fallback) {
-    const std::string text = numberText(reader, section, name);
+// A real key: the text must be one number as strtod reads it, with nothing after it ("nan" is
+// none), within [lowest, highest]; otherwise one line and the default.
+double readReal(const INIReader& reader, const char* section, const char* name, double fallback, double lowest,
+                double highest) {
+    const std::string text = reader.Get(section, name, "");
     if (text.empty()) {
         return fallback;
     }
     double number = 0.0;
-    if (!parseReal(text, number)) {
+    if (!parseReal(text, number) || std::isnan(number)) {
         reportBadValue(name, text, "not a number", fallback);
+        return fallback;
+    }
+    if (number < lowest || number > highest) {
+        reportBadValue(name, text, rangeReason(number, lowest, highest), fallback);
         return fallback;
     }
     return number;
@@ -95,25 +140,34 @@ double readReal(const INIReader& reader, const char* section, const char* name, 
 void loadSettings() {
     // The game clock must exist before the reader runs: it keeps the time limit.
     GameState::getInstance();
-    const INIReader reader("../assets/settings.ini");
+    const INIReader reader(settingsFile);
     applySettings(reader);
 }
 
 void applySettings(const INIReader& reader) {
     GameState* state = GameState::getInstance();
 
+    if (reader.ParseError() > 0) {
+        std::cout << "ERROR: Could not read line " << reader.ParseError() << " of '" << settingsFile << "' ("
+                  << reader.ParseErrorReason() << "). Using default values for what could not be read."
+                  << std::endl;
+    }
+
     // A window side the platform cannot give would abort inside GLFW (not positive) or
     // overflow the driver's texture and viewport limits (too large).
     windowWidth = readInteger(reader, "window", "width", settingDefaults::windowWidth, 1, maxWindowSide);
     windowHeight = readInteger(reader, "window", "height", settingDefaults::windowHeight, 1, maxWindowSide);
-    refreshRate = static_cast<float>(readInteger(reader, "window", "refreshRate", settingDefaults::refreshRate));
+    // A frame interval needs a rate of at least one frame a second.
+    refreshRate = static_cast<float>(readInteger(reader, "window", "refreshRate", settingDefaults::refreshRate, 1));
     fullscreen = reader.GetBoolean("window", "fullscreen", settingDefaults::fullscreen);
     windowTitle = reader.Get("window", "title", settingDefaults::windowTitle);
-    brightness = static_cast<float>(readReal(reader, "window", "brightness", settingDefaults::brightness));
+    brightness = static_cast<float>(
+        readReal(reader, "window", "brightness", settingDefaults::brightness, minBrightness, maxBrightness));
     monitorAspectRatioDetection = reader.GetBoolean("window", "monitorAspectRatioDetection", settingDefaults::monitorAspectRatioDetection);
     vsync = reader.GetBoolean("window", "vsync", settingDefaults::vsync);
     showFPS = reader.GetBoolean("window", "showFPS", settingDefaults::showFPS);
-    state->timeLimit = static_cast<double>(readInteger(reader, "game", "timeLimit", settingDefaults::timeLimit));
+    // A limit below a second would lose the run as soon as it starts.
+    state->timeLimit = static_cast<double>(readInteger(reader, "game", "timeLimit", settingDefaults::timeLimit, 1));
     performanceMode = reader.GetBoolean("game", "performanceMode", settingDefaults::performanceMode);
     presentationMode = reader.GetBoolean("debug", "presentationMode", settingDefaults::presentationMode);
     introDone = reader.GetBoolean("debug", "skipIntro", settingDefaults::skipIntro);
@@ -124,16 +178,15 @@ void applySettings(const INIReader& reader) {
 }
 
 void applyBrightness() {
-    // strtod reads "nan" as a number, and no clamp catches it: it is no brightness, so it
-    // falls back to the default.
+    // No clamp catches a brightness that is no number: it falls back to the default.
     if (std::isnan(brightness)) {
         brightness = static_cast<float>(settingDefaults::brightness);
     }
     if (brightness < minBrightness) {
-        brightness = minBrightness;
+        brightness = static_cast<float>(minBrightness);
     }
     if (brightness > maxBrightness) {
-        brightness = maxBrightness;
+        brightness = static_cast<float>(maxBrightness);
     }
     gammaVector = glm::vec3(brightness / displayGamma);
 }

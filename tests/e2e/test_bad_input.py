@@ -2,7 +2,8 @@
 status 1, without hanging on a closed standard input, with the sound device closed. Window sizes
 no window can have and a number with text after it: one line each, the defaults, and the game
 runs. A window that cannot be made: its own message and exit status 1. Started from a directory
-without "../assets/": one line saying so, and the game still runs."""
+without "../assets/": one line saying so, no line for the textures the asset search found, and the
+game still runs."""
 
 import os
 import re
@@ -70,6 +71,9 @@ def started_from_elsewhere(build_dir):
         game.find_window("QUARVELLINE", timeout=60)
         game.close_window()
         game.expect_exit(0, 60, "closing the window")
+        # Textures are found by the asset search from the executable's directory.
+        check(not any(l.startswith("File does not exist: ") for l in game.lines),
+              "a texture that was found was reported missing:\n" + "\n".join(game.lines))
 
 
 def scenario(build_dir):

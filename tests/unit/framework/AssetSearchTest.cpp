@@ -1,5 +1,7 @@
 #include <gmock/gmock.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -36,12 +38,24 @@ protected:
 
 }  // namespace
 
-TEST_F(AssetTree, FileExistsHoldsForFilesOnly) {
+TEST_F(AssetTree, FileExistsHoldsForRegularFilesOnly) {
     const auto file = tmp.touch("root/a.txt");
     EXPECT_TRUE(fileExists(file.string()));
     EXPECT_FALSE(fileExists(root.string()));
     EXPECT_FALSE(fileExists((root / "missing.txt").string()));
     EXPECT_FALSE(fileExists(""));
+    std::filesystem::create_symlink(file, root / "link.txt");
+    EXPECT_TRUE(fileExists((root / "link.txt").string()));
+
+    // Opening these could hang or never end. The FIFO is held open for writing here, so that
+    // a check that opens it anyway comes back (true) instead of waiting for a writer.
+    const std::string fifo = (root / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int writer = open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    EXPECT_FALSE(fileExists(fifo));
+    close(writer);
+    EXPECT_FALSE(fileExists("/dev/zero"));
 }
 
 TEST_F(AssetTree, AnAssetBesideTheExecutablesFolderIsFoundOnTheFirstStepAndKeepsItsDots) {

@@ -104,16 +104,15 @@ TEST(INIReader, BooleansKnowFourWordsEachWayAndNothingElse) {
     }
 }
 
-TEST(INIReader, RepeatedNamesKeepEveryValueJoinedByLineFeeds) {
+TEST(INIReader, ARepeatedNameKeepsItsLastValueWhileContinuationLinesStillJoin) {
     const INIReader reader = INIReader::fromText(
-        "[window]\nwidth = 1600\nwidth = 1024\nvsync = no\nvsync = no\ntitle = A\ntitle =\ntitle = B\n");
-    EXPECT_EQ(reader.Get("window", "width", ""), "1600\n1024");
-    EXPECT_EQ(reader.GetInteger("window", "width", 1280), 1600);
-    EXPECT_TRUE(reader.GetBoolean("window", "vsync", true));
-    // An empty value in between still counts as a line of its own.
-    EXPECT_EQ(reader.Get("window", "title", ""), "A\n\nB");
-    // An empty first value leaves nothing to join to.
-    EXPECT_EQ(INIReader::fromText("[w]\nt =\nt = B\n").Get("w", "t", ""), "B");
+        "[window]\nwidth = 1600\nwidth = 1024\nvsync = no\nvsync = yes\ntitle = A\n  B\ntitle = C\n  D\n"
+        "showFPS = on\nshowFPS =\n[game]\nx = 1\n[window]\nwidth = 800\n");
+    EXPECT_EQ(reader.ParseError(), 0);
+    EXPECT_EQ(reader.Get("window", "width", ""), "800");  // also across a second [window]
+    EXPECT_TRUE(reader.GetBoolean("window", "vsync", false));
+    EXPECT_EQ(reader.Get("window", "title", ""), "C\nD");
+    EXPECT_EQ(reader.Get("window", "showFPS", "absent"), "");  // an empty last value counts too
 }
 
 TEST(INIReader, InihConventionsOfTheParserCore) {
@@ -137,19 +136,6 @@ TEST(INIReader, MalformedLinesAreCountedButEveryGoodPairIsKept) {
     EXPECT_EQ(reader.ParseError(), 3);
     EXPECT_EQ(reader.GetInteger("window", "width", 0), 1600);
     EXPECT_EQ(reader.GetInteger("window", "height", 0), 900);
-}
-
-TEST(INIReader, LineLongerThanTheParserBufferDoesNotLoseTheFollowingLines) {
-    const std::string longTitle(300, 'x');
-    const INIReader reader =
-        INIReader::fromText("[window]\ntitle = " + longTitle + "\nwidth = 1600\n");
-    // The parser cuts the line at its 200-character buffer; the cut-off rest is a malformed line.
-    EXPECT_GT(reader.ParseError(), 0);
-    const std::string title = reader.Get("window", "title", "");
-    EXPECT_FALSE(title.empty());
-    EXPECT_LT(title.size(), longTitle.size());
-    EXPECT_EQ(title.find_first_not_of('x'), std::string::npos);
-    EXPECT_EQ(reader.GetInteger("window", "width", 0), 1600);
 }
 
 TEST(INIReader, TextWithoutLineEndsOrWithNulBytesParses) {
@@ -183,6 +169,39 @@ TEST(INIReader, FileFoundNowhereOrUnopenableReportsTheCallersName) {
         const INIReader reader("../assets/settings.ini", "/nonexistent-dir/settings.ini");
         EXPECT_EQ(out.text(), missingMessage("../assets/settings.ini"));
         EXPECT_EQ(reader.ParseError(), -1);
+    }
+}
+
+TEST(INIReader, OnlyARegularFileOfAtMostOneMegabyteIsRead) {
+    const std::string settings = "[window]\nwidth = 1600\n";
+    const std::string comment = "; " + std::string(97, 'x') + "\n";  // 100 bytes
+    const std::size_t limit = 1024 * 1024;
+    std::string atLimit = settings;
+    while (atLimit.size() + comment.size() <= limit) {
+        atLimit += comment;
+    }
+    atLimit += std::string(limit - atLimit.size() - 1, ';') + "\n";
+    ASSERT_EQ(atLimit.size(), limit);
+    const TempSettingsFile fits(atLimit);
+    const TempSettingsFile tooLarge(atLimit + ";");
+
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {fits.path, ""},
+        {tooLarge.path, "ERROR: Failed to load '../assets/settings.ini' (larger than 1048576 bytes). "
+                        "Using default values instead.\n"},
+        // Endless: reading it whole would never stop.
+        {"/dev/zero", "ERROR: Failed to load '../assets/settings.ini' (not a regular file). "
+                      "Using default values instead.\n"},
+    };
+    for (const auto& c : cases) {
+        CaptureStdout out;
+        const INIReader reader("../assets/settings.ini", c.path);
+        EXPECT_EQ(out.text(), c.message) << c.path;
+        EXPECT_EQ(reader.ParseError(), c.message.empty() ? 0 : -1) << c.path;
+        EXPECT_EQ(reader.GetInteger("window", "width", 1280), c.message.empty() ? 1600 : 1280) << c.path;
     }
 }
 

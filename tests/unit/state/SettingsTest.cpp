@@ -1,7 +1,10 @@
 #include "state/Settings.h"
 
+#include <functional>
 #include <limits>
+#include <map>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -96,64 +99,78 @@ TEST_F(Settings, CapitalisedSectionAndNameStillMatch) {
     EXPECT_EQ(windowWidth, 1600);
 }
 
-TEST_F(Settings, WidthWrittenInOtherNumberForms) {
+TEST_F(Settings, NumberValues) {
     const struct {
-        const char* value;
-        int width;
-    } cases[] = {{"0x640", 1600}, {"010", 8}, {"1600px", 1280}, {"wide", 1280}};
+        const char* name;
+        std::string value;
+        double read;         // the value the key ends with
+        const char* reason;  // of the one console line; none when the value is taken
+        const char* shown;   // the value as the line quotes it, when it differs
+    } cases[] = {
+        {"width", "0x640", 1600, nullptr, nullptr},
+        {"width", "010", 8, nullptr, nullptr},
+        {"width", "16384", 16384, nullptr, nullptr},
+        {"width", "1", 1, nullptr, nullptr},
+        {"width", "", 1280, nullptr, nullptr},  // no value at all: silently the default
+        // 16384 is the least texture and viewport side an OpenGL 4.3 context allows.
+        {"width", "0", 1280, "not within 1 to 16384", nullptr},
+        {"width", "16385", 1280, "not within 1 to 16384", nullptr},
+        {"width", "99999999", 1280, "not within 1 to 16384", nullptr},
+        {"height", "-5", 768, "not within 1 to 16384", nullptr},
+        {"height", "-99999999999", 768, "not within 1 to 16384", nullptr},
+        {"width", "1600px", 1280, "not a number", nullptr},
+        {"width", "wide", 1280, "not a number", nullptr},
+        {"width", "1e3", 1280, "not a number", nullptr},
+        {"width", "12\x1B[2J", 1280, "not a number", "12\\x1B[2J"},
+        {"refreshRate", "144", 144, nullptr, nullptr},
+        {"refreshRate", "59.94", 59, nullptr, nullptr},
+        {"refreshRate", "0", 60, "less than 1", nullptr},
+        {"refreshRate", "-30", 60, "less than 1", nullptr},
+        {"refreshRate", "144Hz", 60, "not a number", nullptr},
+        {"timeLimit", "120.9", 120, nullptr, nullptr},
+        {"timeLimit", "1", 1, nullptr, nullptr},
+        {"timeLimit", "0", 90, "less than 1", nullptr},
+        {"timeLimit", "-1", 90, "less than 1", nullptr},
+        {"timeLimit", "-0", 90, "less than 1", nullptr},
+        {"timeLimit", "0.5", 90, "less than 1", nullptr},
+        {"timeLimit", "99999999999", 90, "out of range", nullptr},
+        {"timeLimit", "1" + std::string(180, '0') + ".5", 90, "out of range", nullptr},
+        {"timeLimit", "1e30", 90, "not a number", nullptr},
+        {"timeLimit", "1.5e2", 90, "not a number", nullptr},
+        {"timeLimit", "inf", 90, "not a number", nullptr},
+        {"brightness", "1.5", 1.5, nullptr, nullptr},
+        {"brightness", "0.01", 0.01, nullptr, nullptr},
+        {"brightness", "1e-2", 0.01, nullptr, nullptr},
+        {"brightness", "10", 10, nullptr, nullptr},
+        {"brightness", "0", 1, "not within 0.01 to 10", nullptr},
+        {"brightness", "-1", 1, "not within 0.01 to 10", nullptr},
+        {"brightness", "50", 1, "not within 0.01 to 10", nullptr},
+        {"brightness", "1e3", 1, "not within 0.01 to 10", nullptr},
+        {"brightness", "inf", 1, "not within 0.01 to 10", nullptr},
+        {"brightness", "nan", 1, "not a number", nullptr},
+        {"brightness", "0.5x", 1, "not a number", nullptr},
+    };
+    const std::map<std::string, std::pair<int, std::function<double()>>> keys = {
+        {"width", {1280, [] { return windowWidth; }}},
+        {"height", {768, [] { return windowHeight; }}},
+        {"refreshRate", {60, [] { return refreshRate; }}},
+        {"timeLimit", {90, [] { return GameState::getInstance()->timeLimit; }}},
+        {"brightness", {1, [] { return brightness; }}},
+    };
     for (const auto& c : cases) {
-        apply(std::string("[window]\nwidth = ") + c.value + "\n");
-        EXPECT_EQ(windowWidth, c.width) << c.value;
+        SCOPED_TRACE(std::string(c.name) + " = " + c.value);
+        const auto& [fallback, read] = keys.at(c.name);
+        const std::string section = std::string(c.name) == "timeLimit" ? "game" : "window";
+        const std::string printed = apply("[" + section + "]\n" + c.name + " = " + c.value + "\n");
+        EXPECT_FLOAT_EQ(static_cast<float>(read()), static_cast<float>(c.read));
+        if (c.reason == nullptr) {
+            EXPECT_EQ(printed, "");
+        } else {
+            EXPECT_EQ(printed, "ERROR: Bad value '" + (c.shown ? std::string(c.shown) : c.value) + "' for '" +
+                                   c.name + "' in '../assets/settings.ini' (" + c.reason + "). Using default value " +
+                                   std::to_string(fallback) + " instead.\n");
+        }
     }
-}
-
-TEST_F(Settings, FractionalIntegerKeysKeepTheirIntegerPart) {
-    apply("[window]\nrefreshRate = 59.94\n[game]\ntimeLimit = 120.9\n");
-    EXPECT_FLOAT_EQ(refreshRate, 59.0f);
-    EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 120.0);
-}
-
-TEST_F(Settings, WindowSidesTheWindowCannotHaveTakeTheDefaultWithOneLine) {
-    // 16384 is the least texture and viewport side an OpenGL 4.3 context allows.
-    EXPECT_EQ(apply("[window]\nwidth = 16384\nheight = 1\n"), "");
-    EXPECT_EQ(windowWidth, 16384);
-    EXPECT_EQ(windowHeight, 1);
-
-    const struct {
-        const char* width;
-        const char* height;
-    } cases[] = {{"0", "-5"}, {"16385", "0"}, {"99999999", "-99999999999"}};
-    for (const auto& c : cases) {
-        const std::string out = apply(std::string("[window]\nwidth = ") + c.width + "\nheight = " + c.height + "\n");
-        EXPECT_EQ(windowWidth, 1280) << c.width;
-        EXPECT_EQ(windowHeight, 768) << c.height;
-        EXPECT_EQ(countOccurrences(out, "\n"), 2) << out;
-        EXPECT_NE(out.find("ERROR: Bad value '" + std::string(c.width) +
-                           "' for 'width' in '../assets/settings.ini' (not within 1 to 16384). "
-                           "Using default value 1280 instead.\n"),
-                  std::string::npos)
-            << out;
-    }
-}
-
-TEST_F(Settings, NumbersWithTextAfterThemTakeTheDefaultWithOneLine) {
-    const std::string out = apply("[window]\nrefreshRate = 144Hz\nbrightness = 0.5x\n"
-                                  "[game]\ntimeLimit = 1e30\n");
-    EXPECT_FLOAT_EQ(refreshRate, 60.0f);
-    EXPECT_FLOAT_EQ(brightness, 1.0f);
-    EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 90.0);
-    EXPECT_EQ(out,
-              "ERROR: Bad value '144Hz' for 'refreshRate' in '../assets/settings.ini' (not a number). "
-              "Using default value 60 instead.\n"
-              "ERROR: Bad value '0.5x' for 'brightness' in '../assets/settings.ini' (not a number). "
-              "Using default value 1 instead.\n"
-              "ERROR: Bad value '1e30' for 'timeLimit' in '../assets/settings.ini' (out of range). "
-              "Using default value 90 instead.\n");
-
-    // A whole number in decimal notation is a number; an empty value is no value at all.
-    EXPECT_EQ(apply("[game]\ntimeLimit = 1.5e2\n[window]\nwidth =\n"), "");
-    EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 150.0);
-    EXPECT_EQ(windowWidth, 1280);
 }
 
 TEST_F(Settings, FullscreenWords) {
@@ -165,30 +182,14 @@ TEST_F(Settings, FullscreenWords) {
     EXPECT_FALSE(fullscreen);
 }
 
-TEST_F(Settings, BrightnessIsClampedAndGivesGamma) {
-    apply("[window]\nbrightness = 0\n");
-    EXPECT_FLOAT_EQ(brightness, 0.01f);
-    EXPECT_FLOAT_EQ(gammaVector.x, 0.01f / 2.2f);
-    EXPECT_FLOAT_EQ(gammaVector.z, 0.01f / 2.2f);
-
-    apply("[window]\nbrightness = 25\n");
-    EXPECT_FLOAT_EQ(brightness, 10.0f);
-    EXPECT_NEAR(gammaVector.y, 4.545f, 0.001f);
-
+TEST_F(Settings, BrightnessGivesGamma) {
     apply("[window]\nbrightness = 2.2\n");
     EXPECT_EQ(gammaVector, glm::vec3(1.0f));
-
-    apply("[window]\nbrightness = -3\n");
-    EXPECT_FLOAT_EQ(brightness, 0.01f);
-    apply("[window]\nbrightness = inf\n");
-    EXPECT_FLOAT_EQ(brightness, 10.0f);
+    apply("[window]\nbrightness = 10\n");
+    EXPECT_NEAR(gammaVector.y, 4.545f, 0.001f);
 }
 
-TEST_F(Settings, NotANumberBrightnessTakesTheDefault) {
-    apply("[window]\nbrightness = nan\n");
-    EXPECT_FLOAT_EQ(brightness, 1.0f);
-    EXPECT_FLOAT_EQ(gammaVector.x, 1.0f / 2.2f);
-
+TEST_F(Settings, NotANumberBrightnessAtRunTimeTakesTheDefault) {
     brightness = std::numeric_limits<float>::quiet_NaN();
     applyBrightness();
     EXPECT_FLOAT_EQ(brightness, 1.0f);
@@ -228,24 +229,74 @@ TEST_F(Settings, EmptyTitleIsKept) {
     EXPECT_EQ(windowTitle, "");
 }
 
-TEST_F(Settings, RepeatedNamesInOneSection) {
-    apply("[window]\nwidth = 1600\nwidth = 1024\nfullscreen = yes\nfullscreen = yes\n"
-          "title = One\ntitle = Two\n");
-    EXPECT_EQ(windowWidth, 1600);
-    EXPECT_FALSE(fullscreen);
-    EXPECT_EQ(windowTitle, "One\nTwo");
-}
-
 TEST_F(Settings, KeyInTheWrongSectionIsNotFound) {
     apply("[window]\ntimeLimit = 30\n[game]\nwidth = 640\n");
     EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 90.0);
     EXPECT_EQ(windowWidth, 1280);
 }
 
-TEST_F(Settings, MalformedLinesPrintNothingAndGoodPairsAroundThemCount) {
-    EXPECT_EQ(apply("[window]\nwidth = 1600\n=== garbage ===\nheight = 900\n"), "");
-    EXPECT_EQ(windowWidth, 1600);
-    EXPECT_EQ(windowHeight, 900);
+TEST_F(Settings, WholeFiles) {
+    const auto unreadable = [](int line, const std::string& reason) {
+        return "ERROR: Could not read line " + std::to_string(line) + " of '../assets/settings.ini' (" + reason +
+               "). Using default values for what could not be read.\n";
+    };
+    const std::string malformed = "not a [section] header, a name = value pair or a comment";
+    const std::string tooLong = "longer than 199 characters";
+    const std::string outside = "a setting outside any [section]";
+    const std::string x186(186, 'x'), x197(197, 'x');
+    const std::string title191(191, 't'), title192(192, 't');  // lines of 199 and 200 characters
+    const std::string longComment = "; " + std::string(198, 'x');
+
+    const struct {
+        const char* what;
+        std::string text;
+        std::string printed;
+        int width;
+        double timeLimit;
+        std::string title;
+        bool fullscreen;
+    } cases[] = {
+        // The parser's buffer holds 199 characters: what a longer line held past them was read
+        // as a line of its own, so a comment could end in a setting.
+        {"long comment under [game]", "[game]\n; " + x197 + "timeLimit = -1\n", unreadable(2, tooLong), 1280, 90,
+         "QUARVELLINE", false},
+        {"long comment under [window]", "[window]\n; old value: " + x186 + "width = 800\nfullscreen = yes\n",
+         unreadable(2, tooLong), 1280, 90, "QUARVELLINE", true},
+        {"line of 199 characters", "[window]\ntitle = " + title191 + "\n", "", 1280, 90, title191, false},
+        {"line of 199 characters and CR LF", "[window]\r\ntitle = " + title191 + "\r\nwidth = 640\r\n", "", 640, 90,
+         title191, false},
+        {"line of 200 characters", "[window]\ntitle = " + title192 + "\nwidth = 640\n", unreadable(2, tooLong), 640,
+         90, "QUARVELLINE", false},
+        {"random bytes", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF=\x01\n", 21), unreadable(1, malformed),
+         1280, 90, "QUARVELLINE", false},
+        {"no [section] header", "width = 700\nfullscreen = true\n", unreadable(1, outside), 1280, 90,
+         "QUARVELLINE", false},
+        {"no equals sign", "[window]\nwidth 700\n", unreadable(2, malformed), 1280, 90, "QUARVELLINE", false},
+        {"only the first unreadable line is named",
+         "[window]\nwidth = 1600\nnot a pair\n[broken\n" + longComment + "\nfullscreen = on\n", unreadable(3, malformed),
+         1600, 90, "QUARVELLINE", true},
+        {"a long line before a malformed one", "[window]\n" + longComment + "\n[broken\nwidth = 1600\n",
+         unreadable(2, tooLong), 1600, 90, "QUARVELLINE", false},
+        // An indented line continues the value above it: a number with more after it is none.
+        {"a continuation line under a number", "[window]\nwidth = 1600\n  height = 900\n",
+         "ERROR: Bad value '1600\\nheight = 900' for 'width' in '../assets/settings.ini' (not a number). "
+         "Using default value 1280 instead.\n",
+         1280, 90, "QUARVELLINE", false},
+        // A name given twice: the last value counts, for every key.
+        {"repeated names",
+         "[window]\ntitle = One\ntitle = Two\nwidth = 1600\nwidth = 1024\nfullscreen = yes\nfullscreen = no\n"
+         "[game]\ntimeLimit = 30\n[window]\nfullscreen = yes\n[game]\ntimeLimit = 60\n",
+         "", 1024, 60, "Two", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        resetStateForTests();
+        EXPECT_EQ(apply(c.text), c.printed);
+        EXPECT_EQ(windowWidth, c.width);
+        EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, c.timeLimit);
+        EXPECT_EQ(windowTitle, c.title);
+        EXPECT_EQ(fullscreen, c.fullscreen);
+    }
 }
 
 TEST_F(Settings, ResetPutsEveryGlobalBack) {
