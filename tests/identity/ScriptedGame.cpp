@@ -100,7 +100,7 @@ bool Game::start(const Options& options) {
     if (!window_) {
         return false;
     }
-    glfwGetWindowPos(window_, &windowPosX, &windowPosY);
+    adoptCreatedWindow(window_);
     glfwMakeContextCurrent(window_);
     glfwSwapInterval(0);
     if (!gladLoadGL(glfwGetProcAddress) || glew::init() != 0) {
