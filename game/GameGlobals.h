@@ -24,6 +24,7 @@
 // ---- scratch storage (no meaning between frames) -------------------------------------------------
 //   drawTimeLeft()::line          (Screens.cpp) the HUD's time line, kept so that writing it each
 //                                frame needs no new allocation
+//   renderHud()::line             (Screens.cpp) the frames-per-second counter's line, the same way
 
 // ---- constants (not state) ---------------------------------------------------------------------
 //   screenText::introQuote and the HUD's text pieces (ScreenText.h); kNames, the sound files'

@@ -101,6 +101,13 @@ void writeTimeLeftLine(const std::string& remainingText, std::string& line) {
     line.append(buffer);
 }
 
+void writeFpsLine(int fps, std::string& line) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof(buffer), "%d", fps);
+    line.assign(fpsPrefix);
+    line.append(buffer);
+}
+
 glm::vec3 blendColor(const glm::vec3& from, const glm::vec3& to, float t) { return from + (to - from) * t; }
 
 float timeoutAlpha(int t) {

@@ -44,6 +44,8 @@ std::string timeLeftLine(const std::string& remainingText);
 // The same line written into `line`, reusing its storage: the HUD keeps one string for it, so
 // drawing the clock allocates nothing from frame to frame.
 void writeTimeLeftLine(const std::string& remainingText, std::string& line);
+// "FPS: " and the count, written into `line` (whose storage a caller keeps from frame to frame).
+void writeFpsLine(int fps, std::string& line);
 
 // from + (to - from) * t, per component.
 glm::vec3 blendColor(const glm::vec3& from, const glm::vec3& to, float t);

@@ -107,8 +107,9 @@ void renderHud(GameContext& context) {
     if (showFPS) {
         const float w = static_cast<float>(windowWidth);
         const float h = static_cast<float>(windowHeight);
-        text.renderText(screenText::fpsPrefix + std::to_string(state.fps), w / 60.0f, h - h / 22.0f, 0.5f,
-                        text.orangeColor, 1.0f);
+        static std::string line;  // kept from frame to frame for its storage
+        screenText::writeFpsLine(state.fps, line);
+        text.renderText(line, w / 60.0f, h - h / 22.0f, 0.5f, text.orangeColor, 1.0f);
     }
 }
 

@@ -130,13 +130,9 @@ void TextRenderer::load(std::shared_ptr<Shader> textShader, GLFWwindow* gameWind
     library = nullptr;
 }
 
-// The face is chosen by the code alone. A code that face has no glyph for gets no entry, so it
-// draws nothing and takes no space (FreeType would otherwise render the font's "missing glyph"
-// box), even when the other face has one.
+// The face is chosen by the code alone. A code that face has no glyph for is drawn as the face's
+// missing glyph (its box), with that glyph's advance, even when the other face has one.
 void TextRenderer::rasterise(int code, FT_FaceRec_* face, bool fromFallback) {
-    if (FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) == 0) {
-        return;
-    }
     std::vector<unsigned char> coverage;
     if (FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0 ||
         !packedCoverage(face->glyph->bitmap, coverage)) {

@@ -87,8 +87,9 @@ public:
     TextRenderer& operator=(const TextRenderer&) = delete;
 
     // Uploads the projection to the program and rasterises codes 0..127 (main face at 24 px,
-    // fallback face at 28 px). A font that cannot be opened leaves the table empty: every text
-    // then draws nothing and measures 0. Sets the unpack alignment to 1 for good.
+    // fallback face at 28 px; a code its face lacks gets the face's missing glyph). A font that
+    // cannot be opened leaves the table empty: every text then draws nothing and measures 0.
+    // Sets the unpack alignment to 1 for good.
     void load(std::shared_ptr<Shader> textShader, GLFWwindow* gameWindow);
 
     // Draws one line with the program already current; returns its width in pixels (the same

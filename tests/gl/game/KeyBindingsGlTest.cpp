@@ -3,6 +3,8 @@
 
 #include <GLFW/glfw3.h>
 
+#include <vector>
+
 #include "state/GlobalState.h"
 #include "game/KeyBindings.h"
 #include "game/Rules.h"
@@ -31,13 +33,23 @@ TEST_F(KeyBindingsGlTest, FullScreenToggleAndBack) {
     glfwGetWindowPos(window, &windowPosX, &windowPosY);
     const GLFWvidmode* mode = glfwGetVideoMode(glfwGetPrimaryMonitor());
     ASSERT_NE(mode, nullptr);
+    // CTest runs this program on a screen of its own (tests/gl/game/CMakeLists.txt).
+    ASSERT_EQ(mode->width, 1920) << "run on a 1920 x 1080 screen";
+    ASSERT_EQ(mode->height, 1080) << "run on a 1920 x 1080 screen";
+    auto viewport = [] {
+        GLint v[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_VIEWPORT, v);
+        return std::vector<GLint>(v, v + 4);
+    };
 
     release(window, GLFW_KEY_ENTER);
     EXPECT_TRUE(fullscreen);
-    EXPECT_EQ(currentWidth, mode->width);
-    EXPECT_EQ(currentHeight, mode->height);
+    EXPECT_EQ(currentWidth, 1920);
+    EXPECT_EQ(currentHeight, 1080);
     EXPECT_EQ(glfwGetWindowMonitor(window), glfwGetPrimaryMonitor());
-    EXPECT_EQ(is16by9, mode->width * 9 == mode->height * 16);
+    EXPECT_TRUE(is16by9) << "after a toggle a 16:9 monitor counts as 16:9 by its ratio";
+    // Every pass draws into the viewport as it stands: the toggle makes it the new size.
+    EXPECT_EQ(viewport(), (std::vector<GLint>{0, 0, 1920, 1080}));
 
     release(window, GLFW_KEY_ENTER);
     EXPECT_FALSE(fullscreen);
@@ -45,6 +57,7 @@ TEST_F(KeyBindingsGlTest, FullScreenToggleAndBack) {
     EXPECT_EQ(currentHeight, 64);
     EXPECT_EQ(glfwGetWindowMonitor(window), nullptr);
     EXPECT_FALSE(is16by9);
+    EXPECT_EQ(viewport(), (std::vector<GLint>{0, 0, 64, 64}));
 
     // While paused Enter does nothing.
     paused = true;

@@ -1,6 +1,6 @@
 // Steady play makes no heap allocation from frame to frame: passes of the frame loop on the
 // game's real scene (fixed step, physics, animation, environment capture, frame pass, HUD),
-// standing and then walking, with every operator new of the process counted, the physics
+// standing, walking and with the frames-per-second counter shown, with every operator new of the process counted, the physics
 // workers' included. This program replaces the global operator new for that count, so it runs
 // apart from the other frame tests.
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include "game/GameLoop.h"
 #include "game/SoundManager.h"
 #include "state/GameState.h"
+#include "state/GlobalState.h"
 #include "state/Player.h"
 
 namespace {
@@ -93,6 +94,10 @@ TEST_F(SteadyFrames, StandingAndWalkingAllocateNothing) {
     EXPECT_FALSE(context().player->inAir) << "the thief left the ground";
 
     context().player->moveForward = false;
+    // With the frames-per-second counter shown (F5) too.
+    showFPS = true;
+    EXPECT_EQ(allocationsOver(10), 0) << "with the frames-per-second counter";
+    showFPS = false;
     context().soundManager = sound;
 }
 

@@ -158,46 +158,57 @@ TEST_F(TextRendererGl, GlyphTableHoldsPrintableAsciiFromBothFonts) {
     for (char c : std::string("AtMx")) {
         EXPECT_EQ(static_cast<long>(text->glyphs.at(c).advance), freetypeAdvance(text->mainFontPath, 24, c)) << c;
     }
-    // Control codes are in neither font: no entry, so they draw nothing and take no space.
-    EXPECT_EQ(text->glyphs.count('\0'), 0u);
-    EXPECT_EQ(text->glyphs.count('\n'), 0u);
+    // A code its font lacks (the control codes) is the font's missing glyph, drawn with its
+    // advance: a box.
+    ASSERT_EQ(text->glyphs.count('\x01'), 1u);
+    EXPECT_GT(text->glyphs.at('\x01').advance, 0u);
+    EXPECT_EQ(static_cast<long>(text->glyphs.at('\x01').advance), freetypeAdvance(text->mainFontPath, 24, '\x01'));
+    EXPECT_EQ(text->glyphs.size(), 128u);
+    const float boxWidth = text->renderText("\x01", 20.0f, 30.0f, 1.0f, white, 1.0f);
+    EXPECT_GT(boxWidth, 0.0f);
+    EXPECT_GT(litBox(readPixels(0, kWidth, kHeight), 100).x1, 20) << "the missing glyph's box is drawn";
 }
 
 namespace {
 
-// A bitmap font (BDF, which FreeType reads) of solid 8 x 8 cells holding only `codes`.
-std::string writeCellFont(const std::filesystem::path& path, int pixels, const std::string& codes) {
+// A bitmap font (BDF, which FreeType reads) of solid 8 x 8 cells holding only `codes`, and a
+// missing glyph (code 127, the font's default character) `missingWidth` pixels wide and apart.
+std::string writeCellFont(const std::filesystem::path& path, int pixels, const std::string& codes, int missingWidth) {
     std::ofstream out(path);
     out << "STARTFONT 2.1\nFONT -qv-cells-medium-r-normal--" << pixels << "-" << pixels * 10
         << "-75-75-c-80-iso10646-1\nSIZE " << pixels << " 75 75\nFONTBOUNDINGBOX 8 8 0 0\n"
-        << "STARTPROPERTIES 5\nPIXEL_SIZE " << pixels
+        << "STARTPROPERTIES 6\nPIXEL_SIZE " << pixels
         << "\nCHARSET_REGISTRY \"ISO10646\"\nCHARSET_ENCODING \"1\"\nFONT_ASCENT 8\nFONT_DESCENT 0\n"
-        << "ENDPROPERTIES\nCHARS " << codes.size() << "\n";
+        << "DEFAULT_CHAR 127\nENDPROPERTIES\nCHARS " << codes.size() + 1 << "\n";
     for (char c : codes) {
         out << "STARTCHAR c" << int(c) << "\nENCODING " << int(c) << "\nSWIDTH 500 0\nDWIDTH 8 0\nBBX 8 8 0 0\nBITMAP\n";
         for (int row = 0; row < 8; ++row) out << "FF\n";
         out << "ENDCHAR\n";
     }
-    out << "ENDFONT\n";
+    out << "STARTCHAR missing\nENCODING 127\nSWIDTH 300 0\nDWIDTH " << missingWidth << " 0\nBBX "
+        << missingWidth << " 8 0 0\nBITMAP\n";
+    for (int row = 0; row < 8; ++row) out << "FF\n";
+    out << "ENDCHAR\nENDFONT\n";
     return path.string();
 }
 
 }  // namespace
 
 // Each code has one font: a letter the main font lacks is not borrowed from the fallback font,
-// nor a digit the fallback font lacks from the main font. Both draw nothing and take no space.
-TEST_F(TextRendererGl, EachCodeComesFromItsOwnFontOrNowhere) {
+// nor a digit the fallback font lacks from the main font. Each is its own font's missing glyph.
+TEST_F(TextRendererGl, EachCodeComesFromItsOwnFont) {
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("qv-cell-fonts-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
-    text->mainFontPath = writeCellFont(dir / "main.bdf", 24, "A1");
-    text->fallbackFontPath = writeCellFont(dir / "fallback.bdf", 28, "0B");
+    text->mainFontPath = writeCellFont(dir / "main.bdf", 24, "A1", 5);
+    text->fallbackFontPath = writeCellFont(dir / "fallback.bdf", 28, "0B", 6);
     loadWithQuad();
     std::filesystem::remove_all(dir);
-    EXPECT_EQ(text->glyphs.count('A'), 1u);
-    EXPECT_EQ(text->glyphs.count('0'), 1u);
-    EXPECT_EQ(text->glyphs.count('B'), 0u) << "a letter is the main font's";
-    EXPECT_EQ(text->glyphs.count('1'), 0u) << "a digit is the fallback font's";
-    EXPECT_EQ(text->textWidth("A1B0", 1.0f), 16.0f);
+    auto advance = [this](char c) { return static_cast<int>(text->glyphs.at(c).advance >> 6); };
+    EXPECT_EQ(advance('A'), 8);
+    EXPECT_EQ(advance('0'), 8);
+    EXPECT_EQ(advance('B'), 5) << "a letter is the main font's: its missing glyph";
+    EXPECT_EQ(advance('1'), 6) << "a digit is the fallback font's: its missing glyph";
+    EXPECT_EQ(text->textWidth("A1B0", 1.0f), 27.0f);
     // These fonts' glyphs arrive as 1 bit a pixel: each cell still draws as a solid 8 x 8 square.
     text->renderText("A", 20.0f, 30.0f, 1.0f, white, 1.0f);
     const Pixels frame = readPixels(0, kWidth, kHeight);
@@ -280,10 +291,11 @@ TEST_F(TextRendererGl, ColourAndAlphaReachThePixels) {
     EXPECT_TRUE(litBox(readPixels(0, kWidth, kHeight), 2).empty());
 }
 
+// Codes from 128 up have no entry (the table holds 0 to 127): they draw nothing and take no space.
 TEST_F(TextRendererGl, TextsWithoutGlyphsDrawNothingAndMeasureZero) {
     loadWithQuad();
     EXPECT_EQ(text->renderText("", 20.0f, 40.0f, 1.0f, white, 1.0f), 0.0f);
-    const std::string noGlyphs = std::string("\x80\xC3\xA9\xFF") + '\0' + "\x7f\x01";
+    const std::string noGlyphs = "\x80\xC3\xA9\xFF";
     EXPECT_EQ(text->textWidth(noGlyphs, 1.0f), 0.0f);
     EXPECT_EQ(text->renderText(noGlyphs, 20.0f, 40.0f, 1.0f, white, 1.0f), 0.0f);
     EXPECT_TRUE(litBox(readPixels(0, kWidth, kHeight), 2).empty());

@@ -1,5 +1,5 @@
 // Both particle systems on a real context: the flags that let them spawn and move, the intro's
-// bursts and one instanced draw. The simulation itself is tested without a window.
+// bursts and the glows they draw. The simulation itself is tested without a window.
 #include <algorithm>
 #include <memory>
 
@@ -102,7 +102,7 @@ TEST_F(ParticlesGl, IntroSpawnsAHundredPerCallAndTicksSpawnWithinThePresetRange)
     EXPECT_EQ(vertexArray, 0);
 }
 
-TEST_F(ParticlesGl, DrawsCameraFacingGlowsInOneInstancedDraw) {
+TEST_F(ParticlesGl, EachParticleIsARoundSoftGlowWhereItProjects) {
     Camera& camera = *Camera::getInstance();
     camera.position = glm::vec3(0.0f, 0.0f, -5.0f);  // physics space: render (0, 0, 5)
     camera.view = glm::lookAt(glm::vec3(0.0f, 0.0f, 5.0f), glm::vec3(0.0f), glm::vec3(0, 1, 0));
