@@ -1,6 +1,7 @@
 #include "game/FramePass.h"
 
 #include <GLFW/glfw3.h>
+#include <glm/gtc/matrix_transform.hpp>
 
 #include "framework/Shader.h"
 #include "state/Camera.h"
@@ -56,6 +57,17 @@ void drawIntroEnding(GameContext& context) {
 
 }  // namespace
 
+void drawMirrorFacesInView(GameContext& context) {
+    const Camera& camera = *context.camera;
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    // As the mirror's pass projects and lights it (renderReflectiveCube).
+    const glm::mat4 projection = glm::perspective(camera.fov * 0.017453292f, camera.aspect, 0.1f, 250.0f);
+    const unsigned int faces =
+        mirrorFacesInView(cameraEyeRenderSpace(camera.position), projection * camera.view, camera.fov, viewport[3]);
+    drawEnvironmentFaces(*context.environmentMap, faces);
+}
+
 // The software renderer starts on queued draws only when they are flushed, and this thread then
 // goes on preparing the next ones: each glFlush below hands over a part of the frame so that the
 // rasterizer threads and this thread work at the same time instead of one after the other.
@@ -87,6 +99,11 @@ void renderFrame(GameContext& context) {
         return;
     }
     context.camera->update(context.gameWindow);
+    // The mirror's faces before the window is cleared: the software renderer then does the
+    // clear tile by tile as it draws the frame, instead of flushing it as a pass of its own
+    // over the whole multisampled back buffer when the capture switches framebuffers.
+    drawMirrorFacesInView(context);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawScene(context);
     if (!hideTimer) {
         context.bgImage.draw(1.0f);

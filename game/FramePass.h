@@ -7,5 +7,11 @@ struct GameContext;
 // Clears updateTick once the particles and the player have read it.
 void drawScene(GameContext& context);
 
-// Draws one game frame in the fixed pass order; draws nothing while the window is closing.
+// The mirror cube's faces that the camera as it stands can show and that do not hold the last
+// capture yet, drawn from it (before the frame clears the window).
+void drawMirrorFacesInView(GameContext& context);
+
+// Draws one game frame in the fixed pass order: the camera follows, the mirror's faces in view
+// are brought up to the last capture, the window is cleared and the passes draw. Draws nothing
+// (and clears nothing) while the window is closing.
 void renderFrame(GameContext& context);

@@ -56,15 +56,22 @@ void waitForFrameGate(double deadline) {
     }
 }
 
-// Renders the environment map and clears the debt of a fixed step.
+// The capture after a fixed step: recorded now, its faces drawn when a frame can show them
+// (drawn in full, all of them at once).
 void captureEnvironment(GameContext& context) {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_MULTISAMPLE);
     EnvironmentMap& map = *context.environmentMap;
-    renderEnvironmentMap(map, context.textureShader, gammaVector);
-    // Drawn in full, every face is whole in the target it was drawn into: the mirror samples
-    // that, as it would without the copy.
-    envCubemapTexture = drawEveryPassInFull ? map.drawTarget.id : map.cubeMap.id;
+    recordEnvironmentCapture(map, context.textureShader, gammaVector);
+    context.camera->fov = 45.0f;
+    if (drawEveryPassInFull) {
+        drawEnvironmentFaces(map, allEnvironmentFaces);
+        // Every face is whole in the target it was drawn into: the mirror samples that, as it
+        // would without the copy.
+        envCubemapTexture = map.drawTarget.id;
+    } else {
+        envCubemapTexture = map.cubeMap.id;
+    }
     physicsTicked = false;
 }
 
@@ -79,17 +86,6 @@ bool viewportIsWholeWindow(GameContext& context) {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     return viewport[0] == 0 && viewport[1] == 0 && viewport[2] == width && viewport[3] == height;
-}
-
-// The title, loading and end screens cover the whole window and draw nothing of the world, so
-// a capture made under them is never seen, except by the frame that ends the intro: the next
-// frame may show the cube without a fixed step of its own (the end screens end only through a
-// restart, which starts the loading screen). A skipped capture stays owed in physicsTicked.
-bool screenHidesCube(GameContext& context, bool closing) {
-    if (closing || drawEveryPassInFull) {
-        return false;
-    }
-    return gameOver || (introActive && !introScreenEndsNow(*context.gameState, *context.fadeTimings));
 }
 
 void drawBothParticleSystems(GameContext& context) {
@@ -139,10 +135,7 @@ void applyPauseSoundFade(GameContext& context) {
 
 // The game frame without its GUI, drawn once before the pause snapshot is taken.
 void drawCleanFrameBeforePause(GameContext& context) {
-    // A capture the screens still owe draws with a camera of its own and puts the frame's back.
-    if (physicsTicked) {
-        captureEnvironment(context);
-    }
+    drawMirrorFacesInView(context);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawScene(context);
     glDisable(GL_DEPTH_TEST);
@@ -349,16 +342,12 @@ bool runFramePass(GameContext& context) {
 
         updateGame(context);
         const bool closing = glfwWindowShouldClose(context.gameWindow);
-        if (physicsTicked && !screenHidesCube(context, closing)) {
+        if (physicsTicked) {
             captureEnvironment(context);
         }
-        // Cleared only now, after the capture has drawn into its own framebuffer: the software
-        // renderer then does the clear tile by tile as it draws the frame, instead of flushing
-        // it as a pass of its own over the whole multisampled back buffer when the capture
-        // switches framebuffers (about 3 ms of rasterizer time per frame at 1280x720).
         const bool screenOnly = (gameOver || introActive) && !closing;
-        if (!screenOnly) {
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        if (closing) {
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);  // and nothing is drawn
         }
 
         if (screenOnly) {
@@ -386,6 +375,7 @@ bool runFramePass(GameContext& context) {
                 endIntroState(context);
             }
         } else {
+            // The frame clears the window itself, after the mirror's faces (renderFrame).
             renderFrame(context);
         }
         updateClock(state);

@@ -40,6 +40,16 @@ ParticleSystems::~ParticleSystems() = default;
 ParticleSystems::ParticleSystems(ParticleSystems&&) noexcept = default;
 ParticleSystems& ParticleSystems::operator=(ParticleSystems&&) noexcept = default;
 
+void setWindowHints() {
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, 1);
+    glfwWindowHint(GLFW_REFRESH_RATE, static_cast<int>(refreshRate));
+    glfwWindowHint(GLFW_RESIZABLE, 0);
+    glfwWindowHint(GLFW_SAMPLES, 4);
+}
+
 void setStartRenderState() {
     glViewport(0, 0, currentWidth, currentHeight);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

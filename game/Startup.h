@@ -13,6 +13,10 @@ struct GLFWvidmode;
 
 using ShaderPrograms = std::array<std::shared_ptr<Shader>, 14>;
 
+// The game window's hints: an OpenGL 4.3 core-profile debug context with 4 samples per pixel,
+// not resizable, at `refreshRate` when full screen.
+void setWindowHints();
+
 // The render state every pass starts from: a viewport of the current size (a context starts
 // with the size its window was asked for, which a full-screen window need not have), clear to
 // opaque black, depth test on, blending with source alpha over one minus it (the one blend

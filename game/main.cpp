@@ -34,16 +34,6 @@ int failStartup(const std::string& message) {
     return 1;
 }
 
-void setWindowHints() {
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, 1);
-    glfwWindowHint(GLFW_REFRESH_RATE, static_cast<int>(refreshRate));
-    glfwWindowHint(GLFW_RESIZABLE, 0);
-    glfwWindowHint(GLFW_SAMPLES, 4);
-}
-
 }  // namespace
 
 int main() {

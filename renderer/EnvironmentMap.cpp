@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
@@ -242,16 +243,16 @@ void EnvironmentMap::boxBones(const PlayerModel& model) {
     }
 }
 
-EnvironmentMap::ThiefBounds EnvironmentMap::thiefBounds(const PlayerModel& model, const glm::vec3& controllerPosition,
-                                                        float yawDegrees) {
+EnvironmentMap::ThiefBounds EnvironmentMap::thiefBounds(const PlayerModel& model,
+                                                        const std::vector<glm::mat4>& boneMatrices,
+                                                        const glm::vec3& controllerPosition, float yawDegrees) {
     ThiefBounds bounds;
     boxBones(model);
     if (!boxesKnown) {
         return bounds;
     }
-    // The bone matrices the program holds are the last ones uploaded, which the animation step
-    // keeps in boneMatrices; the program's array is 100 long.
-    const std::size_t uploaded = std::min(model.boneMatrices.size(), boneSlots);
+    // The bone matrices the program holds; its array is 100 long.
+    const std::size_t uploaded = std::min(boneMatrices.size(), boneSlots);
     const glm::mat4 placement = playerModelMatrix(controllerPosition, yawDegrees);
     for (std::size_t slot = 0; slot <= boneSlots; ++slot) {
         const BoneBox& box = boneBoxes[slot];
@@ -263,7 +264,7 @@ EnvironmentMap::ThiefBounds EnvironmentMap::thiefBounds(const PlayerModel& model
             if (slot >= uploaded) {
                 return bounds;  // a bone the program has no matrix of ours for
             }
-            const glm::mat4& bone = model.boneMatrices[slot];
+            const glm::mat4& bone = boneMatrices[slot];
             if (!isAffine(bone) || !isFinite(bone)) {
                 return bounds;
             }
@@ -360,11 +361,153 @@ glm::mat4 captureViewMatrix(const glm::vec3& storedRight, const glm::vec3& store
     return view;
 }
 
-void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader> textureShader,
-                          const glm::vec3& gammaValue) {
+unsigned int EnvironmentMap::facesOwed() const {
+    unsigned int owed = 0;
+    for (int i = 0; i < 6; ++i) {
+        if (faceGeneration[static_cast<std::size_t>(i)] != scene.generation) {
+            owed |= 1u << i;
+        }
+    }
+    return owed;
+}
+
+void recordEnvironmentCapture(EnvironmentMap& environmentMap, std::shared_ptr<Shader> textureShader,
+                              const glm::vec3& gammaValue) {
+    const PlayerModel& playerModel = *PlayerModel::getInstance();
+    const Player& player = *Player::getInstance();
+    EnvironmentMap::CaptureScene& scene = environmentMap.scene;
+    scene.generation += 1;
+    scene.inputs = readCaptureInputs(environmentMap, *textureShader, playerModel, gammaValue);
+    scene.textureShader = std::move(textureShader);
+    scene.blendFactor = blendFactor;
+    scene.lightColor = dirL.color;
+    scene.lightDirection = dirL.direction;
+    scene.gamma = gammaValue;
+    scene.brightness = brightness;
+    scene.eye = Camera::getInstance()->position;
+    scene.thiefPosition = player.position;
+    scene.thiefYaw = player.yaw;
+    // The animated program holds the matrices of the last animation step: they are the pose
+    // the capture draws (its own draws never upload).
+    scene.boneMatrices.assign(playerModel.boneMatrices.begin(), playerModel.boneMatrices.end());
+    GLint polygonMode[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    scene.polygonMode = polygonMode[0];
+    scene.cullFace = glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, scene.clearColor);
+    scene.thief = environmentMap.thiefBounds(playerModel, scene.boneMatrices, scene.thiefPosition, scene.thiefYaw);
+    Camera::getInstance()->fov = 45.0f;  // as after any capture
+}
+
+namespace {
+
+// While owed faces are drawn from a recorded scene, the globals and the render state the draws
+// read are the scene's; everything goes back afterwards.
+class SceneInPlace {
+public:
+    SceneInPlace(const EnvironmentMap::CaptureScene& scene, PlayerModel& model) : model_(model) {
+        Player& player = *Player::getInstance();
+        Camera& camera = *Camera::getInstance();
+        blendFactor_ = blendFactor;
+        light_ = dirL;
+        brightness_ = brightness;
+        eye_ = camera.position;
+        thiefPosition_ = player.position;
+        thiefYaw_ = player.yaw;
+        blendFactor = scene.blendFactor;
+        dirL.color = scene.lightColor;
+        dirL.direction = scene.lightDirection;
+        brightness = scene.brightness;
+        camera.position = scene.eye;
+        player.position = scene.thiefPosition;
+        player.yaw = scene.thiefYaw;
+
+        GLint polygonMode[2] = {GL_FILL, GL_FILL};
+        glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+        polygonMode_ = polygonMode[0];
+        cullFace_ = glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+        depthTest_ = glIsEnabled(GL_DEPTH_TEST) == GL_TRUE;
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor_);
+        glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(scene.polygonMode));
+        setEnabled(GL_CULL_FACE, scene.cullFace);
+        glEnable(GL_DEPTH_TEST);
+        glClearColor(scene.clearColor[0], scene.clearColor[1], scene.clearColor[2], scene.clearColor[3]);
+
+        // The pose: the program holds the matrices of the last animation step, which may be
+        // newer than the scene's.
+        posed_ = !scene.boneMatrices.empty() && model.shader &&
+                 (scene.boneMatrices.size() != model.boneMatrices.size() ||
+                  std::memcmp(scene.boneMatrices.data(), model.boneMatrices.data(),
+                              scene.boneMatrices.size() * sizeof(glm::mat4)) != 0);
+        if (posed_) {
+            upload(scene.boneMatrices);
+        }
+    }
+
+    ~SceneInPlace() {
+        Player& player = *Player::getInstance();
+        blendFactor = blendFactor_;
+        dirL = light_;
+        brightness = brightness_;
+        Camera::getInstance()->position = eye_;
+        player.position = thiefPosition_;
+        player.yaw = thiefYaw_;
+        glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(polygonMode_));
+        setEnabled(GL_CULL_FACE, cullFace_);
+        setEnabled(GL_DEPTH_TEST, depthTest_);
+        glClearColor(clearColor_[0], clearColor_[1], clearColor_[2], clearColor_[3]);
+        if (posed_) {
+            upload(model_.boneMatrices);
+        }
+    }
+
+    SceneInPlace(const SceneInPlace&) = delete;
+    SceneInPlace& operator=(const SceneInPlace&) = delete;
+
+private:
+    static void setEnabled(GLenum capability, bool on) {
+        if (on) {
+            glEnable(capability);
+        } else {
+            glDisable(capability);
+        }
+    }
+
+    void upload(const std::vector<glm::mat4>& matrices) const {
+        if (matrices.empty()) {
+            return;
+        }
+        model_.shader->use();
+        const std::size_t count = std::min<std::size_t>(matrices.size(), Animator::boneMatrixCount);
+        glUniformMatrix4fv(model_.shader->getUniformLocation("finalBonesMatrices"), static_cast<GLsizei>(count),
+                           GL_FALSE, glm::value_ptr(matrices.front()));
+    }
+
+    PlayerModel& model_;
+    float blendFactor_;
+    DirectionalLight light_;
+    float brightness_;
+    glm::vec3 eye_;
+    glm::vec3 thiefPosition_;
+    float thiefYaw_;
+    GLint polygonMode_ = GL_FILL;
+    bool cullFace_ = false;
+    bool depthTest_ = false;
+    GLfloat clearColor_[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    bool posed_ = false;
+};
+
+}  // namespace
+
+void drawEnvironmentFaces(EnvironmentMap& environmentMap, unsigned int faces) {
+    EnvironmentMap::CaptureScene& scene = environmentMap.scene;
+    const unsigned int owed = faces & environmentMap.facesOwed();
+    if (scene.generation == 0 || !scene.textureShader || owed == 0) {
+        return;
+    }
     Camera& camera = *Camera::getInstance();
     PlayerModel& playerModel = *PlayerModel::getInstance();
-    const Player& player = *Player::getInstance();
+    const std::shared_ptr<Shader>& textureShader = scene.textureShader;
     camera.savedYaw = camera.yaw;
     camera.savedPitch = camera.pitch;
     camera.savedAspect = camera.aspect;
@@ -375,12 +518,12 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
     const glm::vec3 frameRight = camera.right;
     const glm::mat4 frameView = camera.view;
     const glm::mat4 frameProjection = camera.projection;
+    const float frameFov = camera.fov;
     camera.fov = 90.0f;
     camera.aspect = 1.0f;
 
-    const EnvironmentMap::CaptureInputs inputs =
-        readCaptureInputs(environmentMap, *textureShader, playerModel, gammaValue);
-    const EnvironmentMap::ThiefBounds thief = environmentMap.thiefBounds(playerModel, player.position, player.yaw);
+    const EnvironmentMap::CaptureInputs& inputs = scene.inputs;
+    const EnvironmentMap::ThiefBounds& thief = scene.thief;
     environmentMap.facesDrawnLastCapture = 0;
     const bool everyFaceWhole = environmentMap.drawEveryFace || drawEveryPassInFull;
     bool framebufferBound = false;
@@ -392,105 +535,113 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
     glGetIntegerv(GL_SCISSOR_BOX, savedScissor);
     bool scissorChanged = false;
     std::array<EnvironmentMap::TexelRect, 6> drawnRegions{};
-    for (int i = 0; i < 6; ++i) {
-        // The camera is pointed along every face, drawn or not: it keeps the last face's axes
-        // and matrices after the capture either way.
-        const CaptureAngles angles = captureAngles(i);
-        camera.yaw = angles.yaw;
-        camera.pitch = angles.pitch;
-        camera.updateVectors();
-        camera.view = captureViewMatrix(camera.right, camera.up, camera.front);
-        const bool thiefReaches =
-            !thief.known || (!thief.empty && !boundsOutsideView(thief.low, thief.high, camera.projection * camera.view));
-        EnvironmentMap::FaceRecord& face = environmentMap.faces[static_cast<std::size_t>(i)];
-        const bool inputsChanged = !face.drawn || face.inputs != inputs;
-        const bool draw = everyFaceWhole || inputsChanged || thiefReaches || face.thiefReached;
-        if (!draw) {
-            continue;
+    {
+        const SceneInPlace inPlace(scene, playerModel);
+        for (int i = 0; i < 6; ++i) {
+            if ((owed & (1u << i)) == 0) {
+                continue;
+            }
+            environmentMap.faceGeneration[static_cast<std::size_t>(i)] = scene.generation;
+            const CaptureAngles angles = captureAngles(i);
+            camera.yaw = angles.yaw;
+            camera.pitch = angles.pitch;
+            camera.updateVectors();
+            camera.view = captureViewMatrix(camera.right, camera.up, camera.front);
+            const bool thiefReaches = !thief.known || (!thief.empty && !boundsOutsideView(thief.low, thief.high,
+                                                                                          camera.projection * camera.view));
+            EnvironmentMap::FaceRecord& face = environmentMap.faces[static_cast<std::size_t>(i)];
+            const bool inputsChanged = !face.drawn || face.inputs != inputs;
+            const bool draw = everyFaceWhole || inputsChanged || thiefReaches || face.thiefReached;
+            if (!draw) {
+                continue;
+            }
+            EnvironmentMap::TexelRect thiefRect;
+            if (thiefReaches) {
+                thiefRect = thief.known ? boundsTexelRect(thief.low, thief.high, camera.projection * camera.view, size)
+                                        : wholeFace;
+            }
+            // Only the thief has changed: his old and new rectangles are all that can differ.
+            EnvironmentMap::TexelRect region = wholeFace;
+            if (!everyFaceWhole && !inputsChanged && !scissorWasOn) {
+                region = EnvironmentMap::TexelRect{size, size, 0, 0};
+                auto include = [&region](const EnvironmentMap::TexelRect& r) {
+                    if (r.empty()) {
+                        return;
+                    }
+                    region.x0 = std::min(region.x0, r.x0);
+                    region.y0 = std::min(region.y0, r.y0);
+                    region.x1 = std::max(region.x1, r.x1);
+                    region.y1 = std::max(region.y1, r.y1);
+                };
+                if (thiefReaches) include(thiefRect);
+                if (face.thiefReached) include(face.thiefRect);
+            }
+            face.thiefReached = thiefReaches;
+            face.thiefRect = thiefRect;
+            if (region.empty()) {
+                continue;  // his bounds touch the view only within the margin of the clip test
+            }
+            const bool partial = region.x0 > 0 || region.y0 > 0 || region.x1 < size || region.y1 < size;
+            if (partial) {
+                glEnable(GL_SCISSOR_TEST);
+                glScissor(region.x0, region.y0, region.x1 - region.x0, region.y1 - region.y0);
+                scissorChanged = true;
+            } else if (scissorChanged && !scissorWasOn) {
+                glDisable(GL_SCISSOR_TEST);
+            }
+            if (!framebufferBound) {
+                glBindFramebuffer(GL_FRAMEBUFFER, environmentMap.fbo);
+                glDrawBuffer(GL_COLOR_ATTACHMENT0);
+                glViewport(0, 0, environmentMap.cubeMap.size, environmentMap.cubeMap.size);
+                framebufferBound = true;
+            }
+            renderingCubemap = true;
+            setFrontFaceForView(camera.view);
+            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + i,
+                                   environmentMap.drawTarget.id, 0);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            setLightUniforms(*textureShader, scene.gamma);
+            if (drawEveryPassInFull) {
+                renderSkybox(*environmentMap.skybox, 1.0f - scene.blendFactor);
+                renderPlayer(playerModel);
+                drawLevelMeshes(textureShader);
+            } else {
+                // The sky goes in after the thief and the level: it lies at the far plane and
+                // passes the depth test only where nothing else was drawn, so it is no longer
+                // shaded under the level just to be painted over. The sun is blended over both
+                // and stays last.
+                glDepthFunc(GL_LESS);
+                renderPlayer(playerModel);
+                drawLevelMeshes(textureShader);
+                renderSkybox(*environmentMap.skybox, 1.0f - scene.blendFactor);
+            }
+            drawSunMesh(textureShader);
+            face.drawn = true;
+            face.inputs = inputs;
+            environmentMap.facesDrawnLastCapture |= 1u << i;
+            drawnRegions[static_cast<std::size_t>(i)] = region;
         }
-        EnvironmentMap::TexelRect thiefRect;
-        if (thiefReaches) {
-            thiefRect = thief.known ? boundsTexelRect(thief.low, thief.high, camera.projection * camera.view, size)
-                                    : wholeFace;
+        if (scissorChanged) {
+            if (!scissorWasOn) {
+                glDisable(GL_SCISSOR_TEST);
+            }
+            glScissor(savedScissor[0], savedScissor[1], savedScissor[2], savedScissor[3]);
         }
-        // Only the thief has changed: his old and new rectangles are all that can differ.
-        EnvironmentMap::TexelRect region = wholeFace;
-        if (!everyFaceWhole && !inputsChanged && !scissorWasOn) {
-            region = EnvironmentMap::TexelRect{size, size, 0, 0};
-            auto include = [&region](const EnvironmentMap::TexelRect& r) {
-                if (r.empty()) {
-                    return;
-                }
-                region.x0 = std::min(region.x0, r.x0);
-                region.y0 = std::min(region.y0, r.y0);
-                region.x1 = std::max(region.x1, r.x1);
-                region.y1 = std::max(region.y1, r.y1);
-            };
-            if (thiefReaches) include(thiefRect);
-            if (face.thiefReached) include(face.thiefRect);
-        }
-        face.thiefReached = thiefReaches;
-        face.thiefRect = thiefRect;
-        if (region.empty()) {
-            continue;  // his bounds touch the view only within the margin of the clip test
-        }
-        const bool partial = region.x0 > 0 || region.y0 > 0 || region.x1 < size || region.y1 < size;
-        if (partial) {
-            glEnable(GL_SCISSOR_TEST);
-            glScissor(region.x0, region.y0, region.x1 - region.x0, region.y1 - region.y0);
-            scissorChanged = true;
-        } else if (scissorChanged && !scissorWasOn) {
-            glDisable(GL_SCISSOR_TEST);
-        }
-        if (!framebufferBound) {
-            glBindFramebuffer(GL_FRAMEBUFFER, environmentMap.fbo);
-            glDrawBuffer(GL_COLOR_ATTACHMENT0);
-            glViewport(0, 0, environmentMap.cubeMap.size, environmentMap.cubeMap.size);
-            framebufferBound = true;
-        }
-        renderingCubemap = true;
-        setFrontFaceForView(camera.view);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + i,
-                               environmentMap.drawTarget.id, 0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        setLightUniforms(*textureShader, gammaValue);
-        if (drawEveryPassInFull) {
-            renderSkybox(*environmentMap.skybox, 1.0f - blendFactor);
-            renderPlayer(playerModel);
-            drawLevelMeshes(textureShader);
-        } else {
-            // The sky goes in after the thief and the level: it lies at the far plane and passes
-            // the depth test only where nothing else was drawn, so it is no longer shaded under
-            // the level just to be painted over. The sun is blended over both and stays last.
-            glDepthFunc(GL_LESS);
-            renderPlayer(playerModel);
-            drawLevelMeshes(textureShader);
-            renderSkybox(*environmentMap.skybox, 1.0f - blendFactor);
-        }
-        drawSunMesh(textureShader);
-        face.drawn = true;
-        face.inputs = inputs;
-        environmentMap.facesDrawnLastCapture |= 1u << i;
-        drawnRegions[static_cast<std::size_t>(i)] = region;
+        renderingCubemap = false;
+        glFrontFace(GL_CCW);
     }
-    if (scissorChanged) {
-        if (!scissorWasOn) {
-            glDisable(GL_SCISSOR_TEST);
+    if (framebufferBound) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        for (int i = 0; i < 6; ++i) {
+            const EnvironmentMap::TexelRect& r = drawnRegions[static_cast<std::size_t>(i)];
+            if ((environmentMap.facesDrawnLastCapture & (1u << i)) != 0 && !r.empty()) {
+                glCopyImageSubData(environmentMap.drawTarget.id, GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, i,
+                                   environmentMap.cubeMap.id, GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, i, r.x1 - r.x0,
+                                   r.y1 - r.y0, 1);
+            }
         }
-        glScissor(savedScissor[0], savedScissor[1], savedScissor[2], savedScissor[3]);
+        glViewport(0, 0, currentWidth, currentHeight);
     }
-    renderingCubemap = false;
-    glFrontFace(GL_CCW);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    for (int i = 0; i < 6; ++i) {
-        const EnvironmentMap::TexelRect& r = drawnRegions[static_cast<std::size_t>(i)];
-        if ((environmentMap.facesDrawnLastCapture & (1u << i)) != 0 && !r.empty()) {
-            glCopyImageSubData(environmentMap.drawTarget.id, GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, i,
-                               environmentMap.cubeMap.id, GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, i, r.x1 - r.x0,
-                               r.y1 - r.y0, 1);
-        }
-    }
-    glViewport(0, 0, currentWidth, currentHeight);
     camera.yaw = camera.savedYaw;
     camera.pitch = camera.savedPitch;
     camera.aspect = camera.savedAspect;
@@ -499,7 +650,89 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
     camera.right = frameRight;
     camera.view = frameView;
     camera.projection = frameProjection;
-    camera.fov = 45.0f;
+    camera.fov = frameFov;
+}
+
+unsigned int mirrorFacesInView(const glm::vec3& eye, const glm::mat4& viewProjection, float fovDegrees,
+                               int viewportHeight) {
+    constexpr float half = 0.5f;  // the cube's half edge as drawn (its w is scaled with it)
+    if (boundsOutsideView(glm::vec3(-half), glm::vec3(half), viewProjection)) {
+        return 0;
+    }
+    // A pixel the cube covers only in part is shaded at its centre, which may lie outside the
+    // cube's side: the position there is carried on past the side's edge by up to a pixel's
+    // diagonal. Twice a pixel at the cube's far corner, plus a little for rounding.
+    const float farthest = glm::length(eye) + 0.8660254f * 2.0f * half;
+    const float pixel = viewportHeight > 0
+                            ? farthest * 2.0f * std::tan(0.5f * fovDegrees * 0.017453292f) /
+                                  static_cast<float>(viewportHeight)
+                            : std::numeric_limits<float>::infinity();
+    const float margin = 2.0f * pixel + 1e-3f;
+    if (!std::isfinite(margin) || !std::isfinite(eye.x + eye.y + eye.z)) {
+        return allEnvironmentFaces;
+    }
+    unsigned int faces = 0;
+    // Every side counts, not only those turned to the eye: in outlines (F1) the far sides show
+    // through, and where a near side meets a far one on the outline a sample of the far side
+    // can win the depth test.
+    for (int k = 0; k < 3; ++k) {
+        for (float s : {1.0f, -1.0f}) {
+            // The reflected rays of the side whose outward normal is s along axis k, up to a
+            // positive factor: along k the eye's offset from the side's plane, the others over
+            // the side (and a little past it).
+            float low[3], high[3];
+            for (int j = 0; j < 3; ++j) {
+                const float centre = j == k ? eye[j] - s * half : 0.0f;
+                const float reach = j == k ? margin : half + margin;
+                low[j] = (j == k ? centre : -eye[j]) - reach;
+                high[j] = (j == k ? centre : -eye[j]) + reach;
+            }
+            // A face of the map is read when some ray has its axis as the longest: the ray's
+            // largest reach along that axis must match the least it can have along each other
+            // axis (the ranges are independent, so both are reached by one ray).
+            for (int t = 0; t < 3; ++t) {
+                for (float sign : {1.0f, -1.0f}) {
+                    const float reach = sign > 0.0f ? high[t] : -low[t];
+                    if (reach <= 0.0f) {
+                        continue;
+                    }
+                    bool longest = true;
+                    for (int u = 0; u < 3 && longest; ++u) {
+                        if (u == t) {
+                            continue;
+                        }
+                        const float least = (low[u] <= 0.0f && high[u] >= 0.0f)
+                                                ? 0.0f
+                                                : std::min(std::abs(low[u]), std::abs(high[u]));
+                        longest = least <= reach * 1.001f + 1e-5f;
+                    }
+                    if (!longest) {
+                        continue;
+                    }
+                    // The lookup rule of the mirror's program: a ray along y reads the y faces
+                    // by its sign, along x the x faces, and along z the z faces with the sign
+                    // turned (the capture draws the view along -Z into +Z).
+                    int face = 0;
+                    if (t == 0) {
+                        face = sign > 0.0f ? 0 : 1;
+                    } else if (t == 1) {
+                        face = sign > 0.0f ? 2 : 3;
+                    } else {
+                        face = sign > 0.0f ? 5 : 4;
+                    }
+                    faces |= 1u << face;
+                }
+            }
+        }
+    }
+    return faces;
+}
+
+void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader> textureShader,
+                          const glm::vec3& gammaValue) {
+    recordEnvironmentCapture(environmentMap, std::move(textureShader), gammaValue);
+    drawEnvironmentFaces(environmentMap, allEnvironmentFaces);
+    Camera::getInstance()->fov = 45.0f;
 }
 
 void renderReflectiveCube(Skybox& skybox, unsigned int texture) {

@@ -1,13 +1,16 @@
 #pragma once
-// The mirror cube at the world origin: the scene is captured into the six faces of a cube map
-// from the origin after the fixed steps of the running game, and the cube is drawn reflecting it.
+// The mirror cube at the world origin: after every fixed step of the running game the scene is
+// captured into the six faces of a cube map from the origin, and the cube is drawn reflecting it.
 //
-// The level and the sun never move, so a face is drawn again only when something it shows may
-// have changed since it was last drawn: the light and sky (blendFactor), gamma, the render state
-// the draws depend on, or the thief, whose bounds reach the face now or reached it then (so its
-// old image is painted over). Every other face keeps the texels it would draw. When only the
-// thief has changed, the face is drawn again only inside the rectangle his bounds cover now and
-// covered then: every texel outside it already holds what a whole draw would give it.
+// A capture is recorded at the step (the light, sky and gamma of that moment, the thief as he
+// stood and the render state) and each face is drawn from the record only when a frame can show
+// it: a face the mirror cannot sample on this frame keeps its redraw owed, with what it depends
+// on, until one can. Faces are also drawn again only when something they show may have changed
+// since they were last drawn: the light and sky (blendFactor), gamma, the render state the
+// draws depend on, or the thief, whose bounds reach the face now or reached it then (so his old
+// image is painted over). When only the thief has changed, the face is drawn again only inside
+// the rectangle his bounds cover now and covered then: every texel outside it already holds what
+// a whole draw would give it.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -40,7 +43,7 @@ public:
 
     // Draws all six faces at every capture (tests compare the face skipping with it).
     bool drawEveryFace = false;
-    // Bit i set: the last capture drew face i.
+    // Bit i set: the last call that drew faces drew face i.
     unsigned int facesDrawnLastCapture = 0;
 
     static EnvironmentMap* getInstance();
@@ -64,7 +67,34 @@ public:
         glm::vec3 low{0.0f};
         glm::vec3 high{0.0f};
     };
-    ThiefBounds thiefBounds(const PlayerModel& model, const glm::vec3& controllerPosition, float yawDegrees);
+    ThiefBounds thiefBounds(const PlayerModel& model, const std::vector<glm::mat4>& boneMatrices,
+                            const glm::vec3& controllerPosition, float yawDegrees);
+
+    // What the capture after a fixed step draws, as it stood at that step. Each face is drawn
+    // from it, then or on a later frame, exactly as a capture at the step would have drawn it.
+    struct CaptureScene {
+        unsigned long generation = 0;  // 0: nothing recorded yet
+        std::shared_ptr<Shader> textureShader;
+        CaptureInputs inputs{};
+        float blendFactor = 1.0f;
+        glm::vec3 lightColor{0.0f};
+        glm::vec3 lightDirection{0.0f};
+        glm::vec3 gamma{0.0f};
+        float brightness = 1.0f;
+        glm::vec3 eye{0.0f};             // the frame camera's position (the thief's highlights)
+        glm::vec3 thiefPosition{0.0f};   // the controller's, physics space
+        float thiefYaw = 0.0f;
+        std::vector<glm::mat4> boneMatrices;  // as the animated program held them
+        int polygonMode = 0;             // F1
+        bool cullFace = false;           // F2
+        float clearColor[4] = {0.0f, 0.0f, 0.0f, 0.0f};  // shows where nothing is drawn (F1)
+        ThiefBounds thief;
+    };
+    CaptureScene scene;
+    // The scene generation each face holds (drawn from it, or found to need no new draw).
+    std::array<unsigned long, 6> faceGeneration{};
+    // Bit i set: face i does not hold the recorded scene yet.
+    unsigned int facesOwed() const;
 
     // A rectangle of texels, [x0, x1) x [y0, y1) from the face's lower left corner.
     struct TexelRect {
@@ -77,8 +107,7 @@ public:
 
 private:
     EnvironmentMap();
-    friend void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader> textureShader,
-                                     const glm::vec3& gammaValue);
+    friend void drawEnvironmentFaces(EnvironmentMap& environmentMap, unsigned int faces);
 
     struct FaceRecord {
         bool drawn = false;        // holds a capture at all
@@ -132,10 +161,28 @@ CaptureAngles captureAngles(int face);
 // are; no translation: the eye is the origin.
 glm::mat4 captureViewMatrix(const glm::vec3& storedRight, const glm::vec3& storedUp, const glm::vec3& front);
 
-// Renders the scene into the faces whose texels may have changed since they were last drawn;
-// restores the camera and the viewport afterwards.
+// The capture after a fixed step: records what it draws (CaptureScene) and owes every face.
+// Draws nothing.
+void recordEnvironmentCapture(EnvironmentMap& environmentMap, std::shared_ptr<Shader> textureShader,
+                              const glm::vec3& gammaValue);
+
+// Draws the owed faces among `faces` (bit i: face i) from the recorded scene, each only where
+// its texels may have changed since it was last drawn, into the cube map the mirror samples.
+// Sets and restores what it needs (depth test, render state, camera, viewport, framebuffer).
+void drawEnvironmentFaces(EnvironmentMap& environmentMap, unsigned int faces);
+constexpr unsigned int allEnvironmentFaces = 0x3fu;
+
+// A capture drawn at once: recordEnvironmentCapture, then every owed face.
 void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader> textureShader,
                           const glm::vec3& gammaValue);
+
+// The faces (bit i: face i) the mirror cube can sample in a frame seen from `eye` (render
+// space) through `viewProjection`, at a viewport `viewportHeight` pixels high with a vertical
+// field of view of `fovDegrees`: none when the cube lies outside the view, else a bound of the
+// faces the reflected rays of its visible sides can select. Conservative: it may name a face no
+// pixel samples, never leaves out one a pixel may sample.
+unsigned int mirrorFacesInView(const glm::vec3& eye, const glm::mat4& viewProjection, float fovDegrees,
+                               int viewportHeight);
 
 // Draws the cube (edge 1 on screen, centred on the origin) sampling the given cube map.
 void renderReflectiveCube(Skybox& skybox, unsigned int texture);

@@ -36,8 +36,8 @@ extern DirectionalLight dirL;
 //   PlayerModel::getInstance()     the animated thief; the first call loads the model and its clips
 //   Artifacts::getInstance()       the three collectibles and the compass; the first call loads them
 //   Skybox::getInstance()          the sky cube map and the reflective cube's geometry
-//   EnvironmentMap::getInstance()  the cube map the reflective cube shows, recaptured after every
-//                                  fixed step
+//   EnvironmentMap::getInstance()  the cube map the reflective cube shows: a capture recorded
+//                                  after every fixed step, its faces drawn when a frame shows them
 //   Overlay::getInstance()         the full-screen images: title, loading, failed, success, red,
 //                                  pause
 //   TextRenderer::getInstance()    the glyphs of the HUD and screen texts

@@ -92,8 +92,8 @@ extern bool fadeOut;              // pause sound effect fading out
 // ---- frame bookkeeping --------------------------------------------------------------------
 extern bool updateTick;           // a fixed step ran this frame (or every frame on a 60 Hz
                                   // monitor): the animation and the particles advance
-extern bool physicsTicked;        // a fixed step ran and the environment map has not been
-                                  // captured since
+extern bool physicsTicked;        // a fixed step ran and its environment capture has not been
+                                  // recorded yet
 extern bool lowRefreshMonitor;    // the monitor runs at 60 Hz or less (start-up's frame-rate choice)
 
 // ---- display switches ---------------------------------------------------------------------

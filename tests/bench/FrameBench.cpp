@@ -16,12 +16,16 @@
 // one window size). The game's clock is replaced by one that advances exactly one fixed step of
 // 1/60 s per frame, so every timed frame is a frame in which one fixed step ran (as on a machine
 // slower than 60 frames per second) and the walk covers the same ground however fast the frames
-// come. A frame is the update (rules, player, camera, physics, fades), the six-face environment
-// capture, the frame pass and the buffer swap. "separated" runs glFinish after each pass, so
-// each pass is charged with its own work; "pipelined" runs the same frame with a single glFinish
-// after the swap. Standing: the thief stays on the start platform. Walking: the thief walks
-// to and fro on the start platform, the movement keys pressed and released through the key
-// callback as a player would.
+// come. A frame is the update (rules, player, camera, physics, fades), the environment capture
+// (recorded, then the mirror's faces this frame can show drawn, as the game's frame loop does),
+// the frame pass and the buffer swap. "separated" runs glFinish after each pass, so each pass is
+// charged with its own work; "pipelined" runs a frame with a single glFinish after the swap. The
+// two kinds take turns, frame by frame, so that both describe the same stretch of the walk.
+// Standing: the thief stays on the start platform. Walking: the thief walks to and fro on the
+// start platform towards the mirror cube, partly within the band 3 to 10 units from it where
+// the light and the sky change ("band_frames" counts those frames). Walking away: to and fro
+// beyond the cube, 5 to 9.5 units past it, facing away from it. The movement keys are pressed
+// and released through the key callback as a player would.
 //
 // The pause screen is measured on the real frame loop with the real clock: the share of a core
 // the main thread uses while the paused picture is shown, over a few seconds of wall time.
@@ -141,6 +145,7 @@ struct Posture {
     Series pipelined{"whole (pipelined)", "pipelined", {}};
     AllocationCounts allocations;  // over the pipelined frames
     int pipelinedFrames = 0;
+    int bandFrames = 0;  // timed frames with the thief 3 to 10 units from the mirror cube
 
     double framesPerSecond() const {
         const double ms = pipelined.quantile(0.5);
@@ -184,13 +189,14 @@ void enterExecutableDirectory() {
     }
 }
 
-// To and fro on the start platform along x = 0: forward (W) from the start towards the mirror
-// cube until 5 units before the origin, then backwards (S) until one unit short of the start,
-// so the camera keeps looking down the course. Positions are in physics space, where walking
-// forward decreases z; the start is z = 16.5, the platform's back edge z = 19.5.
+// To and fro on the start platform along x = 0: forward (W) until z reaches `forwardEnd`, then
+// backwards (S) until it reaches `backEnd`, so the camera keeps looking down the course.
+// Positions are in physics space, where walking forward decreases z; the start is z = 16.5, the
+// platform reaches from z = 19.5 to z = -10.5 and the mirror cube stands at z = 0.
 class Patrol {
 public:
-    Patrol(GLFWwindow* window, Player& player) : window_(window), player_(player) {}
+    Patrol(GLFWwindow* window, Player& player, float forwardEnd, float backEnd)
+        : window_(window), player_(player), nearEnd(forwardEnd), farEnd(backEnd) {}
 
     void start() {
         last_ = player_.position;
@@ -222,8 +228,8 @@ public:
     float lowestY() const { return lowestY_; }
 
 private:
-    static constexpr float nearEnd = 5.0f;
-    static constexpr float farEnd = 15.5f;
+    const float nearEnd;
+    const float farEnd;
 
     void press(int key) { keyCallback(window_, key, 0, GLFW_PRESS, 0); }
     void release(int key) { keyCallback(window_, key, 0, GLFW_RELEASE, 0); }
@@ -349,12 +355,7 @@ int runOneSize(const Options& options) {
         std::printf("cannot initialise GLFW (is there an X display?)\n");
         return 1;
     }
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, 1);
-    glfwWindowHint(GLFW_RESIZABLE, 0);
-    glfwWindowHint(GLFW_SAMPLES, 4);
+    setWindowHints();
     GLFWwindow* window = glfwCreateWindow(width, height, "frame_bench", nullptr, nullptr);
     if (!window) {
         glfwTerminate();
@@ -437,13 +438,17 @@ int runOneSize(const Options& options) {
         state.accumulator = std::max(state.accumulator, fixedStepSeconds);
         updateGame(context);
         lap(&Posture::update);
+        // As the frame loop captures after a fixed step, and as the frame pass then draws the
+        // faces the mirror can show (renderFrame finds them drawn; the cursor lies still, so
+        // its camera update changes nothing).
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_MULTISAMPLE);
-        renderEnvironmentMap(*environmentMap, programs[0], gammaVector);
+        recordEnvironmentCapture(*environmentMap, programs[0], gammaVector);
         envCubemapTexture = environmentMap->cubeMap.id;
         physicsTicked = false;
+        context.camera->update(window);
+        drawMirrorFacesInView(context);
         lap(&Posture::capture);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);  // where the loop clears the frame
         renderFrame(context);
         lap(&Posture::scene);
         glfwSwapBuffers(window);
@@ -454,19 +459,25 @@ int runOneSize(const Options& options) {
             if (separated) timed->separated.ms.push_back(millisecondsSince(start));
         }
     };
-    // Separated frames, then pipelined frames with the allocations counted over them.
+    // Separated and pipelined frames in turn, the allocations counted over the pipelined ones.
     auto measure = [&](Posture& posture, const std::function<void()>& beforeFrame) {
         timed = &posture;
         for (int i = 0; i < frames; ++i) {
-            beforeFrame();
-            frame(true);
+            for (bool separated : {true, false}) {
+                beforeFrame();
+                const float distance = glm::length(player.position);
+                posture.bandFrames += distance >= 3.0f && distance <= 10.0f ? 1 : 0;
+                const AllocationCounts before = allocationCounts();
+                frame(separated);
+                if (!separated) {
+                    const AllocationCounts added = allocationCounts() - before;
+                    posture.allocations.newCalls += added.newCalls;
+                    posture.allocations.newBytes += added.newBytes;
+                    posture.allocations.mallocCallsMainThread += added.mallocCallsMainThread;
+                    posture.allocations.mallocCallsOtherThreads += added.mallocCallsOtherThreads;
+                }
+            }
         }
-        const AllocationCounts before = allocationCounts();
-        for (int i = 0; i < frames; ++i) {
-            beforeFrame();
-            frame(false);
-        }
-        posture.allocations = allocationCounts() - before;
         posture.pipelinedFrames = frames;
         timed = nullptr;
     };
@@ -477,16 +488,33 @@ int runOneSize(const Options& options) {
     Posture standing;
     measure(standing, [] {});
 
-    Patrol patrol(window, player);
-    patrol.start();
-    for (int i = 0; i < 10; ++i) {  // into the walk cycle
-        patrol.steer();
+    // A walk to and fro: into its cycle, then timed; true when the thief left the ground.
+    auto walk = [&](Patrol& patrol, Posture& posture) {
+        patrol.start();
+        for (int i = 0; i < 10; ++i) {
+            patrol.steer();
+            frame(true);
+        }
+        measure(posture, [&patrol] { patrol.steer(); });
+        patrol.stop();
+        return patrol.lowestY() < -1.4f || gameOver;
+    };
+    // Towards the cube and back: from the start to 5 units before the cube.
+    Patrol patrol(window, player, 5.0f, 15.5f);
+    Posture walking;
+    const bool fell = walk(patrol, walking);
+
+    // Beyond the cube, facing away from it (towards the goal, as at the start).
+    const glm::vec3 beyond(0.0f, player.position.y, -5.0f);
+    player.controller->setPosition(glm::dvec3(beyond));
+    player.position = beyond;
+    player.yaw = 270.0f;
+    for (int i = 0; i < 10; ++i) {  // settled on the ground
         frame(true);
     }
-    Posture walking;
-    measure(walking, [&patrol] { patrol.steer(); });
-    patrol.stop();
-    const bool fell = patrol.lowestY() < -1.4f || gameOver;
+    Patrol away(window, player, -9.5f, -5.0f);
+    Posture walkingAway;
+    const bool fellAway = walk(away, walkingAway);
 
     PauseFigures pause;
     if (options.pauseSeconds > 0.0) {
@@ -504,7 +532,11 @@ int runOneSize(const Options& options) {
                     renderer, frames);
         printPostureValues("standing", standing);
         printPostureValues("walking", walking);
-        std::printf("walking.distance %.2f\nwalking.fell %d\n", patrol.distance(), fell ? 1 : 0);
+        std::printf("walking.distance %.2f\nwalking.fell %d\nwalking.band_frames %d\n", patrol.distance(), fell ? 1 : 0,
+                    walking.bandFrames);
+        printPostureValues("away", walkingAway);
+        std::printf("away.distance %.2f\naway.fell %d\naway.band_frames %d\n", away.distance(), fellAway ? 1 : 0,
+                    walkingAway.bandFrames);
         if (pause.wallSeconds > 0.0) {
             std::printf("pause.seconds %.2f\npause.passes_per_second %.2f\npause.main_thread_cpu %.4f\n"
                         "pause.process_cpu %.4f\n",
@@ -521,9 +553,15 @@ int runOneSize(const Options& options) {
                     width, height, frames, threads ? threads : "default", renderer);
         printPosture("standing on the start platform", standing);
         char title[160];
-        std::snprintf(title, sizeof title, "walking to and fro on the start platform (%.1f units%s)", patrol.distance(),
+        std::snprintf(title, sizeof title,
+                      "walking to and fro towards the mirror cube (%.1f units, %d of %d frames 3 to 10 units from "
+                      "it%s)",
+                      patrol.distance(), walking.bandFrames, 2 * frames,
                       fell ? ", FELL: the figures are not those of a walk" : "");
         printPosture(title, walking);
+        std::snprintf(title, sizeof title, "walking to and fro beyond the mirror cube, facing away (%.1f units%s)",
+                      away.distance(), fellAway ? ", FELL: the figures are not those of a walk" : "");
+        printPosture(title, walkingAway);
         if (pause.wallSeconds > 0.0) {
             std::printf("  pause screen, real frame loop and clock, %.1f s: %.1f passes a second, main thread %.0f%% "
                         "of a core, whole process %.0f%%\n",

@@ -7,7 +7,8 @@ release tree first and provides the X server):
 
 Sections:
   frame_bench   the real scene at 640x360 and 1280x720, with 2 rasterizer threads and with every
-                usable core, the thief standing and walking: frames per second (pipelined),
+                usable core, the thief standing, walking towards the mirror cube and walking
+                beyond it facing away: frames per second (pipelined),
                 per-pass milliseconds (each pass finished before the next), heap allocations per
                 frame; and the pause screen's share of a core on the real frame loop.
   running game  build/quarvelline in a throw-away tree, read through GALLIUM_HUD=fps with
@@ -100,7 +101,7 @@ def frame_tables(results, frames, pause):
     lines.append("Frame benchmark: the real scene, 4x MSAA, one fixed step of 1/60 s a frame, %d frames a series."
                  % frames)
     lines.append("  fps and 'pipelined' from frames with one glFinish after the swap; the passes from frames that"
-                 " finish each pass (glFinish), medians in ms.")
+                 " finish each pass (glFinish), taken in turn with them over the same stretch; medians in ms.")
     lines.append("  Heap allocations per frame over the pipelined frames: 'new' = operator new (the game and C++"
                  " libraries), 'malloc' = C allocations (the OpenGL driver), by thread.")
     lines.append("")
@@ -109,7 +110,7 @@ def frame_tables(results, frames, pause):
     lines.append(header)
     lines.append("-" * len(header))
     for (width, height, threads_label), values in results:
-        for posture in ("standing", "walking"):
+        for posture in ("standing", "walking", "away"):
             p = posture + "."
             row = "%-9s %-15s %-9s | %s %s | %s %s %s %s %s | %s %s %s %s" % (
                 "%dx%d" % (width, height), threads_label, posture,
@@ -120,10 +121,17 @@ def frame_tables(results, frames, pause):
                 cell(number(values, p + "new"), 6), cell(number(values, p + "new_bytes"), 10, 0),
                 cell(number(values, p + "malloc_main"), 12), cell(number(values, p + "malloc_other"), 13))
             lines.append(row)
-    walks = ["%dx%d/%s: %s units%s" % (w, h, t, values.get("walking.distance", "?"),
-                                        " (FELL: not a walk)" if values.get("walking.fell") == "1" else "")
+    walks = ["%dx%d/%s: %s units, %s of %d frames in the band%s" % (
+                 w, h, t, values.get("walking.distance", "?"), values.get("walking.band_frames", "?"), 2 * frames,
+                 " (FELL: not a walk)" if values.get("walking.fell") == "1" else "")
              for (w, h, t), values in results]
-    lines.append("  walked to and fro on the start platform: " + "; ".join(walks))
+    lines.append("  walking: to and fro on the start platform towards the mirror cube, from the start to 5 units"
+                 " before it; the band is 3 to 10 units from it (the light and the sky change there): "
+                 + "; ".join(walks))
+    aways = ["%dx%d/%s: %s units%s" % (w, h, t, values.get("away.distance", "?"),
+                                        " (FELL: not a walk)" if values.get("away.fell") == "1" else "")
+             for (w, h, t), values in results]
+    lines.append("  away: to and fro 5 to 9.5 units beyond the mirror cube, facing away from it: " + "; ".join(aways))
     if pause > 0:
         lines.append("")
         lines.append("Pause screen: the real frame loop and clock, %.1f s after the clean frame and the snapshot." % pause)

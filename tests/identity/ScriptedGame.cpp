@@ -90,12 +90,7 @@ bool Game::start(const Options& options) {
     if (!glfwInit()) {
         return false;
     }
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, 1);
-    glfwWindowHint(GLFW_RESIZABLE, 0);
-    glfwWindowHint(GLFW_SAMPLES, 4);
+    setWindowHints();
     window_ = glfwCreateWindow(options.width, options.height, "scripted game", nullptr, nullptr);
     if (!window_) {
         return false;

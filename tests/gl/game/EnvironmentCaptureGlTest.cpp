@@ -22,7 +22,10 @@
 #include "state/GlobalState.h"
 #include "state/Player.h"
 #include "state/Settings.h"
+#include "framework/Shader.h"
+#include "renderer/RendererState.h"
 #include "renderer/EnvironmentMap.h"
+#include "renderer/PlayerModel.h"
 
 namespace {
 
@@ -131,6 +134,63 @@ TEST_F(EnvironmentCaptureGl, SkippedFacesHoldWhatAFullCaptureDraws) {
     }
     // The walk must have exercised the skipping: most side faces stay as they were far out.
     EXPECT_GT(skippedFaces, 40);
+}
+
+// A face drawn frames after its fixed step holds what a capture at the step draws: the light,
+// the sky's grade, gamma and brightness, the thief's place, facing, pose and highlights, and the
+// render state of that step, whatever they have become since.
+TEST_F(EnvironmentCaptureGl, AFaceDrawnLaterHoldsWhatTheCaptureAtItsStepDraws) {
+    EnvironmentMap& map = *EnvironmentMap::getInstance();
+    PlayerModel& model = *PlayerModel::getInstance();
+    Player& player = *Player::getInstance();
+    auto captureNow = [&] {
+        glEnable(GL_DEPTH_TEST);
+        map.drawEveryFace = true;
+        renderEnvironmentMap(map, context().textureShader, gammaVector);
+        map.drawEveryFace = false;
+    };
+    // Every face holds another moment first.
+    stand(-3.0f, -2.0f, 30.0f, false);
+    captureNow();
+    // The step: its capture is recorded, nothing drawn, and all it reads is noted here.
+    stand(1.6f, 1.2f, 200.0f, true);
+    glClearColor(0.3f, 0.1f, 0.2f, 1.0f);
+    recordEnvironmentCapture(map, context().textureShader, gammaVector);
+    ASSERT_EQ(map.facesOwed(), allEnvironmentFaces);
+    const glm::vec3 position = player.position, eye = Camera::getInstance()->position;
+    const float yaw = player.yaw, blend = blendFactor, bright = brightness;
+    const DirectionalLight light = dirL;
+    const std::vector<glm::mat4> pose = model.boneMatrices;
+    // Frames later: the thief elsewhere in another pose, brighter, in outlines, another clear.
+    for (int frame = 0; frame < 12; ++frame) {
+        stand(2.5f + 0.01f * static_cast<float>(frame), -0.5f, 120.0f - static_cast<float>(frame), frame > 3);
+    }
+    releaseKey(GLFW_KEY_F4);
+    releaseKey(GLFW_KEY_F1);
+    glClearColor(0.0f, 0.6f, 0.1f, 1.0f);
+    ASSERT_NE(model.boneMatrices, pose);
+    drawEnvironmentFaces(map, allEnvironmentFaces);
+    ASSERT_EQ(map.facesOwed(), 0u);
+    const std::array<testgl::Pixels, 6> later = readFaces(map);
+    // The step again, set by hand, captured at once.
+    releaseKey(GLFW_KEY_F1);
+    brightness = bright;
+    applyBrightness();
+    player.position = position;
+    player.yaw = yaw;
+    Camera::getInstance()->position = eye;
+    blendFactor = blend;
+    dirL = light;
+    model.boneMatrices = pose;
+    model.shader->use();
+    glUniformMatrix4fv(model.shader->getUniformLocation("finalBonesMatrices"), static_cast<GLsizei>(pose.size()),
+                       GL_FALSE, &pose.front()[0][0]);
+    glClearColor(0.3f, 0.1f, 0.2f, 1.0f);
+    captureNow();
+    const std::array<testgl::Pixels, 6> atTheStep = readFaces(map);
+    for (std::size_t face = 0; face < 6; ++face) {
+        EXPECT_EQ(gamescene::difference(later[face], atTheStep[face], 0).count, 0) << "face " << face;
+    }
 }
 
 // F2 drops the faces turned away from the camera, in the frame and in every capture face alike:

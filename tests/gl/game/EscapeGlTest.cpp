@@ -34,7 +34,7 @@ TEST_F(EscapeRun, TheWonCourseEndsOnTheGreenEscapeScreenWithTheLoopsAtHalfVolume
         passes += runFramePass(game) ? 1 : 0;
     };
     // One fixed step of the running game: the frame update alone, without drawing. A whole pass
-    // would also capture the six faces of the environment map after every step, which on a
+    // would also draw the game frame and the mirror's faces in view after every step, which on a
     // software renderer would make the few thousand steps of the course take minutes.
     auto fixedStep = [&] {
         now += static_cast<double>(1.0f / 60.0f);
