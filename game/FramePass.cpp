@@ -1,7 +1,6 @@
 #include "game/FramePass.h"
 
 #include <GLFW/glfw3.h>
-#include <glm/gtc/matrix_transform.hpp>
 
 #include "framework/Shader.h"
 #include "state/Camera.h"
@@ -62,9 +61,8 @@ void drawMirrorFacesInView(GameContext& context) {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     // As the mirror's pass projects and lights it (renderReflectiveCube).
-    const glm::mat4 projection = glm::perspective(camera.fov * 0.017453292f, camera.aspect, 0.1f, 250.0f);
-    const unsigned int faces =
-        mirrorFacesInView(cameraEyeRenderSpace(camera.position), projection * camera.view, camera.fov, viewport[3]);
+    const unsigned int faces = mirrorFacesInView(cameraEyeRenderSpace(camera.position),
+                                                 passProjection(camera) * camera.view, camera.fov, viewport[3]);
     drawEnvironmentFaces(*context.environmentMap, faces);
 }
 

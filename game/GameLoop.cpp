@@ -63,7 +63,6 @@ void captureEnvironment(GameContext& context) {
     glEnable(GL_MULTISAMPLE);
     EnvironmentMap& map = *context.environmentMap;
     recordEnvironmentCapture(map, context.textureShader, gammaVector);
-    context.camera->fov = 45.0f;
     if (drawEveryPassInFull) {
         drawEnvironmentFaces(map, allEnvironmentFaces);
         // Every face is whole in the target it was drawn into: the mirror samples that, as it

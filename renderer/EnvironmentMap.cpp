@@ -440,7 +440,7 @@ public:
                   std::memcmp(scene.boneMatrices.data(), model.boneMatrices.data(),
                               scene.boneMatrices.size() * sizeof(glm::mat4)) != 0);
         if (posed_) {
-            upload(scene.boneMatrices);
+            uploadBoneMatrices(*model.shader, scene.boneMatrices);
         }
     }
 
@@ -457,7 +457,7 @@ public:
         setEnabled(GL_DEPTH_TEST, depthTest_);
         glClearColor(clearColor_[0], clearColor_[1], clearColor_[2], clearColor_[3]);
         if (posed_) {
-            upload(model_.boneMatrices);
+            uploadBoneMatrices(*model_.shader, model_.boneMatrices);
         }
     }
 
@@ -471,16 +471,6 @@ private:
         } else {
             glDisable(capability);
         }
-    }
-
-    void upload(const std::vector<glm::mat4>& matrices) const {
-        if (matrices.empty()) {
-            return;
-        }
-        model_.shader->use();
-        const std::size_t count = std::min<std::size_t>(matrices.size(), Animator::boneMatrixCount);
-        glUniformMatrix4fv(model_.shader->getUniformLocation("finalBonesMatrices"), static_cast<GLsizei>(count),
-                           GL_FALSE, glm::value_ptr(matrices.front()));
     }
 
     PlayerModel& model_;
@@ -732,7 +722,6 @@ void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader
                           const glm::vec3& gammaValue) {
     recordEnvironmentCapture(environmentMap, std::move(textureShader), gammaValue);
     drawEnvironmentFaces(environmentMap, allEnvironmentFaces);
-    Camera::getInstance()->fov = 45.0f;
 }
 
 void renderReflectiveCube(Skybox& skybox, unsigned int texture) {
@@ -740,7 +729,7 @@ void renderReflectiveCube(Skybox& skybox, unsigned int texture) {
         return;
     }
     const Camera& camera = *Camera::getInstance();
-    const glm::mat4 projection = glm::perspective(camera.fov * 0.017453292f, camera.aspect, 0.1f, 250.0f);
+    const glm::mat4 projection = passProjection(camera);
     skybox.cubeMapShader->use();
     const unsigned int program = skybox.cubeMapShader->program;
     // 0.75 on all four diagonal entries: w is scaled too, so the cube appears with edge 1.

@@ -35,11 +35,21 @@ void sendVector(GLuint program, const char* name, const glm::vec3& value) {
     glUniform3fv(glGetUniformLocation(program, name), 1, glm::value_ptr(value));
 }
 
+}  // namespace
+
 glm::mat4 passProjection(const Camera& camera) {
     return glm::perspective(camera.fov * degreesToRadians, camera.aspect, 0.1f, 250.0f);
 }
 
-}  // namespace
+void uploadBoneMatrices(Shader& shader, const std::vector<glm::mat4>& matrices) {
+    if (matrices.empty()) {
+        return;
+    }
+    shader.use();
+    const std::size_t count = std::min<std::size_t>(matrices.size(), Animator::boneMatrixCount);
+    glUniformMatrix4fv(shader.getUniformLocation("finalBonesMatrices"), static_cast<GLsizei>(count), GL_FALSE,
+                       glm::value_ptr(matrices.front()));
+}
 
 // ---- Artifacts ----------------------------------------------------------------------------
 
@@ -204,12 +214,9 @@ void renderPlayer(PlayerModel& model) {
     sendMatrix(shader.program, "model", modelMatrix);
     sendMatrix(shader.program, "normalMatrix", normalMatrixFor(modelMatrix));
 
-    // Only on update ticks: between them the program keeps the last matrices. One call fills
-    // the array from element 0 on; its location is looked up once per program.
-    if (animate && !model.boneMatrices.empty()) {
-        const std::size_t count = std::min<std::size_t>(model.boneMatrices.size(), Animator::boneMatrixCount);
-        glUniformMatrix4fv(shader.getUniformLocation("finalBonesMatrices"), static_cast<GLsizei>(count), GL_FALSE,
-                           glm::value_ptr(model.boneMatrices.front()));
+    // Only on update ticks: between them the program keeps the last matrices.
+    if (animate) {
+        uploadBoneMatrices(shader, model.boneMatrices);
     }
     model.model.draw(model.shader);
 }

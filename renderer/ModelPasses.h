@@ -9,6 +9,9 @@
 
 #include "renderer/Model.h"
 
+#include <vector>
+
+class Camera;
 class PlayerModel;
 class Shader;
 
@@ -78,6 +81,14 @@ glm::mat3 normalMatrixFor(const glm::mat4& model);
 
 // The camera's eye in render space: the camera keeps it in physics space (z negated).
 glm::vec3 cameraEyeRenderSpace(const glm::vec3& cameraPosition);
+
+// The projection every 3D pass draws with, made afresh from the camera's field of view and
+// aspect ratio: near plane 0.1, far plane 250.
+glm::mat4 passProjection(const Camera& camera);
+
+// Loads `matrices` (at most 100) into the animated program's "finalBonesMatrices" from element
+// 0 on, with one call; the program is made current.
+void uploadBoneMatrices(Shader& shader, const std::vector<glm::mat4>& matrices);
 
 // Front faces for the scene seen through `view`. The meshes wind counter-clockwise seen from
 // the side that faces out (the sky's from inside), but the game's views mirror the scene (their

@@ -9,6 +9,7 @@
 #include "framework/Shader.h"
 #include "state/Camera.h"
 #include "platform/gl/GL.h"
+#include "renderer/ModelPasses.h"
 
 const float skyboxVertices[36 * 3] = {
     -1, 1,  -1, -1, -1, -1, 1,  -1, -1, 1,  -1, -1, 1,  1,  -1, -1, 1,  -1,  // z = -1
@@ -113,8 +114,7 @@ void renderSkybox(Skybox& skybox, float factor) {
         return;
     }
     const Camera& camera = *Camera::getInstance();
-    const glm::mat4 projection =
-        glm::perspective(camera.fov * 0.017453292f, camera.aspect, 0.1f, 250.0f);
+    const glm::mat4 projection = passProjection(camera);
     glDepthFunc(GL_LEQUAL);
     skybox.skyboxShader->use();
     const unsigned int program = skybox.skyboxShader->program;

@@ -114,11 +114,13 @@ void INIReader::parseFile(const std::string& filename, const std::string& resolv
         reportLoadFailure(filename, "");
         return;
     }
-    // One byte more than allowed tells a file at the limit from a longer one, even if it grew
-    // after it was found.
-    std::string text(maxFileSize + 1, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(file.gcount()));
+    // Read in pieces up to one byte past the limit, which tells a file at the limit from a
+    // longer one, even if it grew after it was found; a file of a few hundred bytes takes one.
+    std::string text;
+    char piece[4096];
+    while (text.size() <= maxFileSize && file.read(piece, sizeof piece).gcount() > 0) {
+        text.append(piece, static_cast<std::size_t>(file.gcount()));
+    }
     if (text.size() > maxFileSize) {
         reportLoadFailure(filename, "larger than " + std::to_string(maxFileSize) + " bytes");
         return;

@@ -228,14 +228,13 @@ public:
     float lowestY() const { return lowestY_; }
 
 private:
-    const float nearEnd;
-    const float farEnd;
-
     void press(int key) { keyCallback(window_, key, 0, GLFW_PRESS, 0); }
     void release(int key) { keyCallback(window_, key, 0, GLFW_RELEASE, 0); }
 
     GLFWwindow* window_;
     Player& player_;
+    const float nearEnd;  // forward until z is this low
+    const float farEnd;   // then back until it is this high
     bool forward_ = true;
     glm::vec3 last_{0.0f};
     double distance_ = 0.0;

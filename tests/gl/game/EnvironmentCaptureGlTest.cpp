@@ -182,9 +182,7 @@ TEST_F(EnvironmentCaptureGl, AFaceDrawnLaterHoldsWhatTheCaptureAtItsStepDraws) {
     blendFactor = blend;
     dirL = light;
     model.boneMatrices = pose;
-    model.shader->use();
-    glUniformMatrix4fv(model.shader->getUniformLocation("finalBonesMatrices"), static_cast<GLsizei>(pose.size()),
-                       GL_FALSE, &pose.front()[0][0]);
+    uploadBoneMatrices(*model.shader, pose);
     glClearColor(0.3f, 0.1f, 0.2f, 1.0f);
     captureNow();
     const std::array<testgl::Pixels, 6> atTheStep = readFaces(map);
