@@ -17,8 +17,15 @@
 // every picture they present through a pipe; the parent compares the two screens after every
 // pass. A difference fails the run and prints the pass, the input that led there and the count
 // of differing pixels. The side as the game draws renders with one rasterizer thread, the side
-// drawn in full (far more work) with two. A script that no longer reaches the state it means to
-// (the game changed under it) fails too, with what it waited for.
+// drawn in full (far more work) with two.
+//
+// The check cannot pass on nothing: the side drawn in full presents on every pass, so a pass of
+// it without a picture fails the run, and so does a run that compared fewer pictures than it
+// played passes. An exposed window has lost its contents: until a side presents again its
+// screen matches nothing. What the game prints is read after every pass: a line of an OpenGL or
+// GLFW error, or one beginning "ERROR", fails the run and names the pass. A script that no
+// longer reaches the state it means to (the game changed under it) fails too, with what it
+// waited for.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -34,7 +41,9 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <iostream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -57,12 +66,16 @@ constexpr int checkHeight = 144;
 
 enum class Kind : std::uint32_t { Frame = 1, Complaint = 2, Done = 3 };
 
+// Set in a frame's header when the window was exposed before the pass: what it showed is gone.
+constexpr std::uint32_t exposedBeforePass = 1;
+
 struct Header {
     Kind kind;
     std::uint32_t pass;
     std::int32_t width;   // of the picture that follows; 0 when the pass presented none
     std::int32_t height;
     std::uint32_t textBytes;
+    std::uint32_t flags = 0;
 };
 
 bool writeAll(int fd, const void* data, std::size_t size) {
@@ -135,12 +148,57 @@ const char* keyName(int key) {
     }
 }
 
+// A line of the game's console that says something went wrong.
+bool isFaultLine(const std::string& line) {
+    return line.find("OpenGL Error") != std::string::npos || line.find("GLFW error") != std::string::npos ||
+           line.find("ERROR") != std::string::npos;
+}
+
+// What the game prints while it plays. A child's standard output goes to a file of its own;
+// after each pass the lines written since are read back.
+class ConsoleWatch {
+public:
+    // Sends standard output to an unnamed file from here on.
+    ConsoleWatch() {
+        std::FILE* file = std::tmpfile();
+        if (!file || dup2(fileno(file), STDOUT_FILENO) < 0) {
+            std::perror("full_pass_check: console file");
+            _exit(2);
+        }
+        std::fclose(file);  // standard output keeps it open
+    }
+
+    // The complete lines printed since the last call.
+    std::vector<std::string> newLines() {
+        std::cout.flush();
+        std::fflush(stdout);
+        char buffer[4096];
+        ssize_t n;
+        while ((n = pread(STDOUT_FILENO, buffer, sizeof buffer, offset_)) > 0) {
+            offset_ += n;
+            pending_.append(buffer, static_cast<std::size_t>(n));
+        }
+        std::vector<std::string> lines;
+        std::size_t start = 0, end;
+        while ((end = pending_.find('\n', start)) != std::string::npos) {
+            lines.push_back(pending_.substr(start, end - start));
+            start = end + 1;
+        }
+        pending_.erase(0, start);
+        return lines;
+    }
+
+private:
+    off_t offset_ = 0;
+    std::string pending_;
+};
+
 class Driver;
 Driver* activeDriver = nullptr;
 
 class Driver {
 public:
-    Driver(scripted::Game& game, int fd) : game_(game), fd_(fd) {
+    Driver(scripted::Game& game, int fd, ConsoleWatch& console) : game_(game), fd_(fd), console_(console) {
         activeDriver = this;
         setSwapBuffersHook(&Driver::swapHook);
     }
@@ -153,8 +211,13 @@ public:
         if (!game_.pass()) {
             complain("the frame gate held pass " + std::to_string(game_.passes()) + " back");
         }
+        readConsole();
         Header header{Kind::Frame, static_cast<std::uint32_t>(game_.passes()), 0, 0,
                       static_cast<std::uint32_t>(input_.size())};
+        if (exposed_) {
+            header.flags |= exposedBeforePass;
+            exposed_ = false;
+        }
         if (presented_) {
             header.width = picture_.width;
             header.height = picture_.height;
@@ -169,9 +232,12 @@ public:
         dumpPicture();
         input_.clear();
         if (std::getenv("FULL_PASS_TRACE")) {
-            std::fprintf(stderr, "%s pass %d textTicks %d fade %.4f intro %d over %d paused %d presented %d y %.2f\n",
+            std::fprintf(stderr,
+                         "%s pass %d textTicks %d fade %.4f intro %d over %d paused %d presented %d y %.4f "
+                         "fall overlay %.5f\n",
                          drawEveryPassInFull ? "full" : "game", game_.passes(), GameState::getInstance()->textTicks,
-                         textFadeAlpha, introActive, gameOver, paused, presented_, Player::getInstance()->position.y);
+                         textFadeAlpha, introActive, gameOver, paused, presented_, Player::getInstance()->position.y,
+                         fallOverlayFade);
         }
     }
     void passes(int count) {
@@ -207,6 +273,7 @@ public:
     }
     void expose() {
         note("expose");
+        exposed_ = true;
         game_.expose();
     }
     void jumpCalendar(std::time_t seconds) {
@@ -240,6 +307,9 @@ public:
         }
     }
     void done() {
+        if (faultLines_ > 1) {
+            complain("console: " + std::to_string(faultLines_ - 1) + " more such lines in the passes after");
+        }
         Header header{Kind::Done, static_cast<std::uint32_t>(game_.passes()), 0, 0, 0};
         writeAll(fd_, &header, sizeof header);
     }
@@ -259,6 +329,18 @@ private:
         scripted::writePpm(std::string(out) + "/pass" + std::to_string(game_.passes()) + ".ppm", picture_);
     }
 
+    // The game's console during the pass: every line is passed on to standard error, and the
+    // first that tells of a fault fails the run at this pass.
+    void readConsole() {
+        for (const std::string& line : console_.newLines()) {
+            std::fprintf(stderr, "%s, pass %d: %s\n", drawEveryPassInFull ? "in full" : "as the game draws",
+                         game_.passes(), line.c_str());
+            if (isFaultLine(line) && faultLines_++ == 0) {
+                complain("console: " + line);
+            }
+        }
+    }
+
     void note(const std::string& what) {
         if (!input_.empty()) {
             input_ += ", ";
@@ -275,7 +357,10 @@ private:
 
     scripted::Game& game_;
     int fd_;
+    ConsoleWatch& console_;
+    int faultLines_ = 0;
     std::string input_;
+    bool exposed_ = false;
     bool presented_ = false;
     scripted::Image picture_;
 };
@@ -394,6 +479,33 @@ void keysScript(Driver& d) {
         d.place({1.0f, -1.33f, 1.73f * side}, 180.0f - 7.5f * side);
         d.passes(3);
     }
+    // The eye swept slowly towards the line where the rays the mirror's +x side reflects at its
+    // far edge turn from the +x face to a z face (render space: eye x - |eye z| = 1). Close
+    // before the line only pixels the side covers in part, shaded past its edge, read the z
+    // face. The thief stands 20 degrees off the line of sight and moves with the eye, so the
+    // light changes at every step and a face left undrawn shows.
+    for (float side : {1.0f, -1.0f}) {
+        for (int step = 0; step <= 60; ++step) {
+            const float eyeX = 6.0f;
+            const float eyeZ = side * (4.82f + 0.004f * static_cast<float>(step));
+            const float yaw = std::atan2(eyeZ, -eyeX) * 57.29578f + 20.0f * side;
+            // The camera keeps three units behind the thief (physics space: z negated).
+            const float a = yaw * 0.017453292f;
+            d.place({eyeX + 3.0f * std::cos(a), -1.33f, -eyeZ + 3.0f * std::sin(a)}, yaw);
+            d.pass();
+        }
+    }
+    // Darker and brighter with the mirror in view and the thief in none of the faces it shows
+    // there: straight on, the sun high above his image, then at an angle to either side. Within
+    // three units of the cube the light stays as it is: only gamma and brightness change.
+    for (float side : {0.0f, 1.0f, -1.0f}) {
+        d.place({0.8f * side, -1.33f, -2.8f}, 90.0f + 15.0f * side);
+        d.passes(3);
+        d.tap(GLFW_KEY_F3);
+        d.passes(2);
+        d.tap(GLFW_KEY_F4);
+        d.passes(2);
+    }
     d.moveCursor(40.0, -60.0);  // the sun low over the far end: the lens flare
     d.passes(2);
     d.tap(GLFW_KEY_F2);
@@ -456,16 +568,23 @@ void keysScript(Driver& d) {
     displayKeys(d);  // over the loading overlay's closing fade
     d.setTextTicks(fades.shortFadeOutEnd - 3);
     d.passUntil(gameRuns, 10, "past the loading overlay");
-    // A pause in outlines after the loading screen, whose colour the clear still has.
+    // A pause in outlines after the loading screen, whose colour the clear still has, with the
+    // mirror in view. The pause picture leaves the clear black, and back in the game, still in
+    // outlines, the mirror's faces show the clear where nothing covers them.
+    d.place({0.0f, -1.33f, -2.8f}, 90.0f);
+    d.passes(2);
     d.tap(GLFW_KEY_F1);
+    d.passes(2);
     d.tap(GLFW_KEY_P);
     d.passes(5);
     d.tap(GLFW_KEY_P);
+    d.passes(4);
     d.tap(GLFW_KEY_F1);
     d.passes(2);
 
-    // A fall: the red overlay, the failed picture, the end screen.
-    d.teleport({30.0f, -2.0f, 10.0f});  // over the abyss, just below the platforms' tops
+    // A fall: the red overlay, the failed picture, the end screen. From rest at the height where
+    // the red overlay begins, its first frames are fainter than 1/255.
+    d.teleport({30.0f, -2.5f, 10.0f});  // over the abyss
     d.passUntil([] { return fallOverlayFade > 0.3f; }, 120, "falling");
     d.tap(GLFW_KEY_F1);
     d.passes(2);
@@ -569,7 +688,9 @@ struct Run {
 struct Side {
     pid_t pid = -1;
     int fd = -1;
-    scripted::Image screen;  // what the window shows after the last pass
+    scripted::Image screen;     // what the window shows after the last pass
+    bool screenKnown = false;   // false before the first picture and after an expose until the next
+    bool presented = false;     // the last pass presented a picture
     std::vector<std::string> complaints;
     bool done = false;
 };
@@ -590,6 +711,7 @@ void startSide(const Run& run, bool full, Side& side) {
         // The side drawn in full has far more to rasterize: it gets the second thread.
         setenv("LP_NUM_THREADS", full ? "2" : "1", 0);
         drawEveryPassInFull = full;
+        ConsoleWatch console;
         scripted::Game game;
         if (!game.start(run.options)) {
             const std::string text = "the game could not start:\n" + game.transcript();
@@ -598,13 +720,14 @@ void startSide(const Run& run, bool full, Side& side) {
             writeAll(fds[1], text.data(), text.size());
             _exit(1);
         }
-        Driver driver(game, fds[1]);
+        Driver driver(game, fds[1], console);
         run.script(driver);
         game.shutdown();
-        for (const char* fault : {"OpenGL Error", "GLFW error", "ERROR"}) {
-            std::size_t at = game.transcript().find(fault);
-            if (at != std::string::npos) {
-                driver.complain("console: " + game.transcript().substr(at, game.transcript().find('\n', at) - at));
+        // Start-up and shut-down print into the transcript; the passes were read as they went.
+        std::istringstream transcript(game.transcript());
+        for (std::string line; std::getline(transcript, line);) {
+            if (isFaultLine(line)) {
+                driver.complain("console at start-up or shut-down: " + line);
                 break;
             }
         }
@@ -633,8 +756,15 @@ bool nextFrame(Side& side, Message& frame) {
         }
         switch (frame.header.kind) {
             case Kind::Frame:
-                if (frame.header.width > 0) {
+                // An exposed window has lost what it showed: until the side presents again its
+                // screen is unknown, and an unknown screen matches nothing.
+                if (frame.header.flags & exposedBeforePass) {
+                    side.screenKnown = false;
+                }
+                side.presented = frame.header.width > 0 && frame.header.height > 0;
+                if (side.presented) {
                     side.screen = frame.picture;
+                    side.screenKnown = true;
                 }
                 return true;
             case Kind::Complaint:
@@ -682,6 +812,7 @@ bool check(const Run& run, const std::string& outDirectory) {
     std::deque<std::string> recentInput;  // the inputs of the last passes, for a report
     Message a, b;
     int passes = 0;
+    int compared = 0;  // passes whose two screens were compared
     bool same = true;
     while (true) {
         const bool moreA = nextFrame(game, a);
@@ -700,6 +831,22 @@ bool check(const Run& run, const std::string& outDirectory) {
                 recentInput.pop_front();
             }
         }
+        // The side drawn in full presents on every pass; a pass of it without a picture means the
+        // check is not seeing what the game shows.
+        if (!full.presented) {
+            std::printf("  %s: pass %u: the side drawn in full presented no picture\n", run.name.c_str(),
+                        b.header.pass);
+            same = false;
+            break;
+        }
+        if (!game.screenKnown) {
+            std::printf("  %s: pass %u: as the game draws, no picture was presented since the window was exposed "
+                        "(or since the start)\n",
+                        run.name.c_str(), a.header.pass);
+            same = false;
+            break;
+        }
+        ++compared;
         if (game.screen.width == full.screen.width && game.screen.height == full.screen.height &&
             game.screen.rgb == full.screen.rgb) {
             continue;
@@ -720,6 +867,10 @@ bool check(const Run& run, const std::string& outDirectory) {
             std::printf("  pictures: %s-{game,full}.ppm\n", stem.c_str());
         }
         break;
+    }
+    if (same && compared != passes) {
+        std::printf("  %s: compared %d pictures in %d passes\n", run.name.c_str(), compared, passes);
+        same = false;
     }
     stopSide(game);
     stopSide(full);
