@@ -44,10 +44,14 @@ std::string printable(const std::string& text) {
     return shown;
 }
 
+// One line for a value that is not used as written: `used` is the default, or the nearest value
+// the key takes when `clamped`.
 template <typename Number>
-void reportBadValue(const char* name, const std::string& text, const std::string& reason, Number fallback) {
+void reportBadValue(const char* name, const std::string& text, const std::string& reason, Number used,
+                    bool clamped = false) {
     std::cout << "ERROR: Bad value '" << printable(text) << "' for '" << name << "' in '" << settingsFile
-              << "' (" << reason << "). Using default value " << fallback << " instead." << std::endl;
+              << "' (" << reason << "). Using " << (clamped ? "" : "default value ") << used << " instead."
+              << std::endl;
 }
 
 // The whole text as one number, read like strtod; false when anything is left over after it.
@@ -116,7 +120,8 @@ int readInteger(const INIReader& reader, const char* section, const char* name, 
 }
 
 // A real key: the text must be one number as strtod reads it, with nothing after it ("nan" is
-// none), within [lowest, highest]; otherwise one line and the default.
+// none, and no bound holds for it), or one line and the default. A number outside
+// [lowest, highest] ("inf" too) is clamped to the nearer bound, after one line.
 double readReal(const INIReader& reader, const char* section, const char* name, double fallback, double lowest,
                 double highest) {
     const std::string text = reader.Get(section, name, "");
@@ -129,8 +134,9 @@ double readReal(const INIReader& reader, const char* section, const char* name, 
         return fallback;
     }
     if (number < lowest || number > highest) {
-        reportBadValue(name, text, rangeReason(number, lowest, highest), fallback);
-        return fallback;
+        const double nearest = number < lowest ? lowest : highest;
+        reportBadValue(name, text, rangeReason(number, lowest, highest), nearest, true);
+        return nearest;
     }
     return number;
 }

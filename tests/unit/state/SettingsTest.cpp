@@ -3,6 +3,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 
@@ -142,11 +143,12 @@ TEST_F(Settings, NumberValues) {
         {"brightness", "0.01", 0.01, nullptr, nullptr},
         {"brightness", "1e-2", 0.01, nullptr, nullptr},
         {"brightness", "10", 10, nullptr, nullptr},
-        {"brightness", "0", 1, "not within 0.01 to 10", nullptr},
-        {"brightness", "-1", 1, "not within 0.01 to 10", nullptr},
-        {"brightness", "50", 1, "not within 0.01 to 10", nullptr},
-        {"brightness", "1e3", 1, "not within 0.01 to 10", nullptr},
-        {"brightness", "inf", 1, "not within 0.01 to 10", nullptr},
+        // Outside its range a brightness is clamped; no bound holds for nan.
+        {"brightness", "0", 0.01, "not within 0.01 to 10", nullptr},
+        {"brightness", "-1", 0.01, "not within 0.01 to 10", nullptr},
+        {"brightness", "50", 10, "not within 0.01 to 10", nullptr},
+        {"brightness", "1e3", 10, "not within 0.01 to 10", nullptr},
+        {"brightness", "inf", 10, "not within 0.01 to 10", nullptr},
         {"brightness", "nan", 1, "not a number", nullptr},
         {"brightness", "0.5x", 1, "not a number", nullptr},
     };
@@ -166,9 +168,15 @@ TEST_F(Settings, NumberValues) {
         if (c.reason == nullptr) {
             EXPECT_EQ(printed, "");
         } else {
+            // The line names the value used: the default, or the bound a value was clamped to.
+            std::ostringstream used;
+            if (c.read == fallback) {
+                used << "default value ";
+            }
+            used << c.read;
             EXPECT_EQ(printed, "ERROR: Bad value '" + (c.shown ? std::string(c.shown) : c.value) + "' for '" +
-                                   c.name + "' in '../assets/settings.ini' (" + c.reason + "). Using default value " +
-                                   std::to_string(fallback) + " instead.\n");
+                                   c.name + "' in '../assets/settings.ini' (" + c.reason + "). Using " + used.str() +
+                                   " instead.\n");
         }
     }
 }
