@@ -24,6 +24,9 @@ struct TextStream {
     INIReader* reader;
 };
 
+static_assert(INIReader::maxLineLength == INI_MAX_LINE - 1,
+              "the parser's line buffer holds one line and its terminator");
+
 // The settings file is a few hundred bytes; anything near this is no settings file.
 constexpr std::uintmax_t maxFileSize = 1024 * 1024;
 
@@ -78,10 +81,12 @@ char* INIReader::ReadLine(char* buffer, int size, void* stream) {
     auto length = static_cast<std::size_t>(lineEnd - text->next);
     const auto room = static_cast<std::size_t>(size - 1);
     if (length > room) {
-        // Cut at the buffer, its rest would be parsed as a line of its own, so that a long
-        // comment could end in a setting that takes effect. The whole line is left out instead.
-        reader.noteUnreadableLine("longer than " + std::to_string(room) + " characters");
-        length = 0;
+        // The parser reads what its buffer holds. The rest is left out: read as a line of its
+        // own, the end of a long comment could be a setting that takes effect.
+        if (reader.cutLine == 0) {
+            reader.cutLine = reader.lineNumber;
+        }
+        length = room;
     }
     std::memcpy(buffer, text->next, length);
     buffer[length] = '\0';

@@ -141,6 +141,30 @@ double readReal(const INIReader& reader, const char* section, const char* name, 
     return number;
 }
 
+// One line for the first line that could not be read and one for the first line that was cut,
+// in the order they stand in the file.
+void reportLines(const INIReader& reader) {
+    const int unreadable = reader.ParseError() > 0 ? reader.ParseError() : 0;
+    const int cut = reader.CutLine();
+    const auto reportCut = [cut] {
+        std::cout << "ERROR: Line " << cut << " of '" << settingsFile << "' is longer than "
+                  << INIReader::maxLineLength << " characters. Only its first " << INIReader::maxLineLength
+                  << " characters were read." << std::endl;
+    };
+    const bool cutFirst = cut > 0 && (unreadable == 0 || cut <= unreadable);
+    if (cutFirst) {
+        reportCut();
+    }
+    if (unreadable > 0) {
+        std::cout << "ERROR: Could not read line " << unreadable << " of '" << settingsFile << "' ("
+                  << reader.ParseErrorReason() << "). Using default values for what could not be read."
+                  << std::endl;
+    }
+    if (cut > 0 && !cutFirst) {
+        reportCut();
+    }
+}
+
 }  // namespace
 
 void loadSettings() {
@@ -153,11 +177,7 @@ void loadSettings() {
 void applySettings(const INIReader& reader) {
     GameState* state = GameState::getInstance();
 
-    if (reader.ParseError() > 0) {
-        std::cout << "ERROR: Could not read line " << reader.ParseError() << " of '" << settingsFile << "' ("
-                  << reader.ParseErrorReason() << "). Using default values for what could not be read."
-                  << std::endl;
-    }
+    reportLines(reader);
 
     // A window side the platform cannot give would abort inside GLFW (not positive) or
     // overflow the driver's texture and viewport limits (too large).
