@@ -182,6 +182,11 @@ bool INIReader::GetBoolean(const std::string& section, const std::string& name,
     return defaultValue;
 }
 
+int INIReader::ContinuedAt(const std::string& section, const std::string& name) const {
+    const auto found = continuedAt.find(MakeKey(section, name));
+    return found == continuedAt.end() ? 0 : found->second;
+}
+
 std::string INIReader::MakeKey(const std::string& section, const std::string& name) {
     std::string key = section + "=" + name;
     // Through unsigned char: bytes above 127 in a settings file must not reach tolower
@@ -206,8 +211,10 @@ int INIReader::ValueHandler(void* user, const char* section, const char* name, c
                               (before(name, reader->lineBuffer) ||
                                !before(name, reader->lineBuffer + reader->lineBufferSize));
     const bool inSection = section != nullptr && *section != '\0';
-    std::string& stored = reader->values[MakeKey(inSection ? section : "", name)];
+    const std::string key = MakeKey(inSection ? section : "", name);
+    std::string& stored = reader->values[key];
     if (continuation) {
+        reader->continuedAt.emplace(key, reader->lineNumber);
         if (!stored.empty()) {
             stored += '\n';
         }

@@ -49,6 +49,11 @@ public:
     // true/yes/on/1 and false/no/off/0 in any letter case; any other text gives the default.
     bool GetBoolean(const std::string& section, const std::string& name, bool defaultValue) const;
 
+    // The number of the first indented line that was read into the key's value as its
+    // continuation, 0 when none was. A name given again keeps the number: what those lines
+    // held was not read as settings of their own, whichever value counts in the end.
+    int ContinuedAt(const std::string& section, const std::string& name) const;
+
     // lower-case(section + "=" + name)
     static std::string MakeKey(const std::string& section, const std::string& name);
 
@@ -74,6 +79,7 @@ private:
     std::string errorReason;
     int cutLine = 0;
     std::map<std::string, std::string> values;
+    std::map<std::string, int> continuedAt;
 
     // While parsing: the number of the line the parser is at, and the buffer it is read into.
     int lineNumber = 0;

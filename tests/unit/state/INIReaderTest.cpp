@@ -112,6 +112,8 @@ TEST(INIReader, ARepeatedNameKeepsItsLastValueWhileContinuationLinesStillJoin) {
     EXPECT_EQ(reader.Get("window", "width", ""), "800");  // also across a second [window]
     EXPECT_TRUE(reader.GetBoolean("window", "vsync", false));
     EXPECT_EQ(reader.Get("window", "title", ""), "C\nD");
+    // The first line read into a value of the name, though that value no longer counts.
+    EXPECT_EQ(reader.ContinuedAt("window", "title"), 7);
     EXPECT_EQ(reader.Get("window", "showFPS", "absent"), "");  // an empty last value counts too
 }
 

@@ -252,6 +252,10 @@ TEST_F(Settings, WholeFiles) {
         return "ERROR: Line " + std::to_string(line) +
                " of '../assets/settings.ini' is longer than 199 characters. Only its first 199 characters were read.\n";
     };
+    const auto continued = [](int line, const std::string& name) {
+        return "ERROR: The indented lines below '" + name + "' in '../assets/settings.ini', from line " +
+               std::to_string(line) + ", were read as part of its value, not as settings of their own.\n";
+    };
     const std::string malformed = "not a [section] header, a name = value pair or a comment";
     const std::string outside = "a setting outside any [section]";
     const std::string x186(186, 'x'), x197(197, 'x'), x250(250, 'x');
@@ -291,11 +295,14 @@ TEST_F(Settings, WholeFiles) {
          unreadable(3, malformed) + cut(5), 1600, 90, "QUARVELLINE", true},
         {"a long line before a malformed one", "[window]\n" + longComment + "\n[broken\nwidth = 1600\n",
          cut(2) + unreadable(3, malformed), 1600, 90, "QUARVELLINE", false},
-        // An indented line continues the value above it: a number with more after it is none.
-        {"a continuation line under a number", "[window]\nwidth = 1600\n  height = 900\n",
-         "ERROR: Bad value '1600\\nheight = 900' for 'width' in '../assets/settings.ini' (not a number). "
-         "Using default value 1280 instead.\n",
-         1280, 90, "QUARVELLINE", false},
+        // An indented line below a pair continues its value; the first indented line below a
+        // header is a pair. A number is read from the value's first line, a boolean from all
+        // of it, and a value that was empty takes the continuation as its first line.
+        {"a continuation line under a number", "[window]\n  width = 800\n  height = 450\n", continued(3, "width"),
+         800, 90, "QUARVELLINE", false},
+        {"continuation lines under a boolean and an empty title",
+         "[window]\nfullscreen = yes\n  width = 800\ntitle =\n  A\n",
+         continued(3, "fullscreen") + continued(5, "title"), 1280, 90, "A", false},
         // A name given twice: the last value counts, for every key.
         {"repeated names",
          "[window]\ntitle = One\ntitle = Two\nwidth = 1600\nwidth = 1024\nfullscreen = yes\nfullscreen = no\n"
