@@ -80,7 +80,12 @@ char* INIReader::ReadLine(char* buffer, int size, void* stream) {
 
     auto length = static_cast<std::size_t>(lineEnd - text->next);
     const auto room = static_cast<std::size_t>(size - 1);
-    if (length > room) {
+    if (std::memchr(text->next, '\0', length) != nullptr) {
+        // The parser would take the line to end at the NUL byte: "width = 8", NUL, "00" would
+        // set a width of 8.
+        reader.noteUnreadableLine("holds a NUL byte");
+        length = 0;
+    } else if (length > room) {
         // The parser reads what its buffer holds. The rest is left out: read as a line of its
         // own, the end of a long comment could be a setting that takes effect.
         if (reader.cutLine == 0) {

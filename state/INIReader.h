@@ -21,7 +21,8 @@ public:
     // 0: every line was read; > 0: the number of the first line that could not be read
     // (parsing went on to the end); -1: the file was not found, did not open or was not read.
     // A line that cannot be read is one that is no [section] header, name = value pair or
-    // comment, or a pair outside any [section], which no setting is looked up in.
+    // comment; one holding a NUL byte, which is left out whole; or a pair outside any
+    // [section], which no setting is looked up in.
     int ParseError() const { return error; }
 
     // The most characters of one line the parser reads (its line buffer, less the terminator).
@@ -69,7 +70,8 @@ private:
     void parseText(const std::string& text);
 
     // The parser's line reader: hands over the next line of the text (a TextStream), without
-    // its line end, and no more of it than the parser's buffer holds.
+    // its line end, and no more of it than the parser's buffer holds; an empty line in place
+    // of one holding a NUL byte.
     static char* ReadLine(char* buffer, int size, void* stream);
 
     // The line the parser is at cannot be read; the first such line is the one reported.

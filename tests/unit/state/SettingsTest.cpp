@@ -287,6 +287,8 @@ TEST_F(Settings, WholeFiles) {
          "QUARVELLINE", false},
         {"random bytes", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF=\x01\n", 21), unreadable(1, malformed),
          1280, 90, "QUARVELLINE", false},
+        {"a NUL byte in a value", "[window]\nwidth = 8" + std::string(1, '\0') + "00\nfullscreen = on\n",
+         unreadable(2, "holds a NUL byte"), 1280, 90, "QUARVELLINE", true},
         {"no [section] header", "width = 700\nfullscreen = true\n", unreadable(1, outside), 1280, 90,
          "QUARVELLINE", false},
         {"no equals sign", "[window]\nwidth 700\n", unreadable(2, malformed), 1280, 90, "QUARVELLINE", false},
