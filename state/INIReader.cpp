@@ -24,6 +24,9 @@ struct TextStream {
     INIReader* reader;
 };
 
+static_assert(INIReader::maxLineLength == INI_MAX_LINE - 1,
+              "the parser's line buffer holds one line and its terminator");
+
 // The settings file is a few hundred bytes; anything near this is no settings file.
 constexpr std::uintmax_t maxFileSize = 1024 * 1024;
 
@@ -77,11 +80,18 @@ char* INIReader::ReadLine(char* buffer, int size, void* stream) {
 
     auto length = static_cast<std::size_t>(lineEnd - text->next);
     const auto room = static_cast<std::size_t>(size - 1);
-    if (length > room) {
-        // Cut at the buffer, its rest would be parsed as a line of its own, so that a long
-        // comment could end in a setting that takes effect. The whole line is left out instead.
-        reader.noteUnreadableLine("longer than " + std::to_string(room) + " characters");
+    if (std::memchr(text->next, '\0', length) != nullptr) {
+        // The parser would take the line to end at the NUL byte: "width = 8", NUL, "00" would
+        // set a width of 8.
+        reader.noteUnreadableLine("holds a NUL byte");
         length = 0;
+    } else if (length > room) {
+        // The parser reads what its buffer holds. The rest is left out: read as a line of its
+        // own, the end of a long comment could be a setting that takes effect.
+        if (reader.cutLine == 0) {
+            reader.cutLine = reader.lineNumber;
+        }
+        length = room;
     }
     std::memcpy(buffer, text->next, length);
     buffer[length] = '\0';
@@ -177,6 +187,11 @@ bool INIReader::GetBoolean(const std::string& section, const std::string& name,
     return defaultValue;
 }
 
+int INIReader::ContinuedAt(const std::string& section, const std::string& name) const {
+    const auto found = continuedAt.find(MakeKey(section, name));
+    return found == continuedAt.end() ? 0 : found->second;
+}
+
 std::string INIReader::MakeKey(const std::string& section, const std::string& name) {
     std::string key = section + "=" + name;
     // Through unsigned char: bytes above 127 in a settings file must not reach tolower
@@ -201,8 +216,10 @@ int INIReader::ValueHandler(void* user, const char* section, const char* name, c
                               (before(name, reader->lineBuffer) ||
                                !before(name, reader->lineBuffer + reader->lineBufferSize));
     const bool inSection = section != nullptr && *section != '\0';
-    std::string& stored = reader->values[MakeKey(inSection ? section : "", name)];
+    const std::string key = MakeKey(inSection ? section : "", name);
+    std::string& stored = reader->values[key];
     if (continuation) {
+        reader->continuedAt.emplace(key, reader->lineNumber);
         if (!stored.empty()) {
             stored += '\n';
         }

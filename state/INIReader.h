@@ -21,9 +21,16 @@ public:
     // 0: every line was read; > 0: the number of the first line that could not be read
     // (parsing went on to the end); -1: the file was not found, did not open or was not read.
     // A line that cannot be read is one that is no [section] header, name = value pair or
-    // comment; one longer than the parser's line buffer, which is left out whole rather than
-    // cut into two lines; or a pair outside any [section], which no setting is looked up in.
+    // comment; one holding a NUL byte, which is left out whole; or a pair outside any
+    // [section], which no setting is looked up in.
     int ParseError() const { return error; }
+
+    // The most characters of one line the parser reads (its line buffer, less the terminator).
+    static constexpr int maxLineLength = 199;
+
+    // The number of the first line longer than maxLineLength, 0 when there is none. Of such a
+    // line only its first maxLineLength characters are parsed; the rest is left out.
+    int CutLine() const { return cutLine; }
 
     // Why the line ParseError names could not be read; empty when it names none.
     const std::string& ParseErrorReason() const { return errorReason; }
@@ -43,6 +50,11 @@ public:
     // true/yes/on/1 and false/no/off/0 in any letter case; any other text gives the default.
     bool GetBoolean(const std::string& section, const std::string& name, bool defaultValue) const;
 
+    // The number of the first indented line that was read into the key's value as its
+    // continuation, 0 when none was. A name given again keeps the number: what those lines
+    // held was not read as settings of their own, whichever value counts in the end.
+    int ContinuedAt(const std::string& section, const std::string& name) const;
+
     // lower-case(section + "=" + name)
     static std::string MakeKey(const std::string& section, const std::string& name);
 
@@ -58,7 +70,8 @@ private:
     void parseText(const std::string& text);
 
     // The parser's line reader: hands over the next line of the text (a TextStream), without
-    // its line end, or an empty line in place of one too long for the parser's buffer.
+    // its line end, and no more of it than the parser's buffer holds; an empty line in place
+    // of one holding a NUL byte.
     static char* ReadLine(char* buffer, int size, void* stream);
 
     // The line the parser is at cannot be read; the first such line is the one reported.
@@ -66,7 +79,9 @@ private:
 
     int error = 0;
     std::string errorReason;
+    int cutLine = 0;
     std::map<std::string, std::string> values;
+    std::map<std::string, int> continuedAt;
 
     // While parsing: the number of the line the parser is at, and the buffer it is read into.
     int lineNumber = 0;

@@ -44,10 +44,14 @@ std::string printable(const std::string& text) {
     return shown;
 }
 
+// One line for a value that is not used as written: `used` is the default, or the nearest value
+// the key takes when `clamped`.
 template <typename Number>
-void reportBadValue(const char* name, const std::string& text, const std::string& reason, Number fallback) {
+void reportBadValue(const char* name, const std::string& text, const std::string& reason, Number used,
+                    bool clamped = false) {
     std::cout << "ERROR: Bad value '" << printable(text) << "' for '" << name << "' in '" << settingsFile
-              << "' (" << reason << "). Using default value " << fallback << " instead." << std::endl;
+              << "' (" << reason << "). Using " << (clamped ? "" : "default value ") << used << " instead."
+              << std::endl;
 }
 
 // The whole text as one number, read like strtod; false when anything is left over after it.
@@ -86,14 +90,46 @@ std::string rangeReason(double number, Number lowest, Number highest) {
     return reason.str();
 }
 
-// An integer key. The text must be one number and nothing else: an integer as strtol reads it
-// with base 0 (so "0x640" and octal "010" keep working), or a decimal number whose integer part
-// is taken ("120.9" is 120). Text after the number ("1600px", and the exponent of "1e3") makes
-// the value no number; a number beyond the int range or outside [lowest, highest] is out of
-// range. Each of those prints one line and gives the default.
+// One line when indented lines below the key were read into its value as its continuation: the
+// settings they may hold are not read.
+void reportContinuation(const INIReader& reader, const char* section, const char* name) {
+    const int line = reader.ContinuedAt(section, name);
+    if (line > 0) {
+        std::cout << "ERROR: The indented lines below '" << name << "' in '" << settingsFile << "', from line "
+                  << line << ", were read as part of its value, not as settings of their own." << std::endl;
+    }
+}
+
+// A number key's text: the first line of its value, without what indented lines below the key
+// added to it.
+std::string numberText(const INIReader& reader, const char* section, const char* name) {
+    reportContinuation(reader, section, name);
+    const std::string text = reader.Get(section, name, "");
+    return text.substr(0, text.find('\n'));
+}
+
+// A text key: its whole value, continuation lines joined by line feeds.
+std::string readText(const INIReader& reader, const char* section, const char* name, const std::string& fallback) {
+    reportContinuation(reader, section, name);
+    return reader.Get(section, name, fallback);
+}
+
+// A boolean key, read from its whole value: a value continued on indented lines is no boolean
+// word and keeps the default.
+bool readBoolean(const INIReader& reader, const char* section, const char* name, bool fallback) {
+    reportContinuation(reader, section, name);
+    return reader.GetBoolean(section, name, fallback);
+}
+
+// An integer key, read from the value's first line. The text must be one number and nothing
+// else: an integer as strtol reads it with base 0 (so "0x640" and octal "010" keep working), or
+// a decimal number whose integer part is taken ("120.9" is 120). Text after the number
+// ("1600px", and the exponent of "1e3") makes the value no number; a number beyond the int
+// range or outside [lowest, highest] is out of range. Each of those prints one line and gives
+// the default.
 int readInteger(const INIReader& reader, const char* section, const char* name, int fallback,
                 int lowest = INT_MIN, int highest = INT_MAX) {
-    const std::string text = reader.Get(section, name, "");
+    const std::string text = numberText(reader, section, name);
     if (text.empty()) {
         return fallback;
     }
@@ -115,11 +151,13 @@ int readInteger(const INIReader& reader, const char* section, const char* name, 
     return static_cast<int>(number);
 }
 
-// A real key: the text must be one number as strtod reads it, with nothing after it ("nan" is
-// none), within [lowest, highest]; otherwise one line and the default.
+// A real key, read from the value's first line: the text must be one number as strtod reads
+// it, with nothing after it ("nan" is none, and no bound holds for it), or one line and the
+// default. A number outside [lowest, highest] ("inf" too) is clamped to the nearer bound, after
+// one line.
 double readReal(const INIReader& reader, const char* section, const char* name, double fallback, double lowest,
                 double highest) {
-    const std::string text = reader.Get(section, name, "");
+    const std::string text = numberText(reader, section, name);
     if (text.empty()) {
         return fallback;
     }
@@ -129,10 +167,35 @@ double readReal(const INIReader& reader, const char* section, const char* name, 
         return fallback;
     }
     if (number < lowest || number > highest) {
-        reportBadValue(name, text, rangeReason(number, lowest, highest), fallback);
-        return fallback;
+        const double nearest = number < lowest ? lowest : highest;
+        reportBadValue(name, text, rangeReason(number, lowest, highest), nearest, true);
+        return nearest;
     }
     return number;
+}
+
+// One line for the first line that could not be read and one for the first line that was cut,
+// in the order they stand in the file.
+void reportLines(const INIReader& reader) {
+    const int unreadable = reader.ParseError() > 0 ? reader.ParseError() : 0;
+    const int cut = reader.CutLine();
+    const auto reportCut = [cut] {
+        std::cout << "ERROR: Line " << cut << " of '" << settingsFile << "' is longer than "
+                  << INIReader::maxLineLength << " characters. Only its first " << INIReader::maxLineLength
+                  << " characters were read." << std::endl;
+    };
+    const bool cutFirst = cut > 0 && (unreadable == 0 || cut <= unreadable);
+    if (cutFirst) {
+        reportCut();
+    }
+    if (unreadable > 0) {
+        std::cout << "ERROR: Could not read line " << unreadable << " of '" << settingsFile << "' ("
+                  << reader.ParseErrorReason() << "). Using default values for what could not be read."
+                  << std::endl;
+    }
+    if (cut > 0 && !cutFirst) {
+        reportCut();
+    }
 }
 
 }  // namespace
@@ -147,11 +210,7 @@ void loadSettings() {
 void applySettings(const INIReader& reader) {
     GameState* state = GameState::getInstance();
 
-    if (reader.ParseError() > 0) {
-        std::cout << "ERROR: Could not read line " << reader.ParseError() << " of '" << settingsFile << "' ("
-                  << reader.ParseErrorReason() << "). Using default values for what could not be read."
-                  << std::endl;
-    }
+    reportLines(reader);
 
     // A window side the platform cannot give would abort inside GLFW (not positive) or
     // overflow the driver's texture and viewport limits (too large).
@@ -159,18 +218,19 @@ void applySettings(const INIReader& reader) {
     windowHeight = readInteger(reader, "window", "height", settingDefaults::windowHeight, 1, maxWindowSide);
     // A frame interval needs a rate of at least one frame a second.
     refreshRate = static_cast<float>(readInteger(reader, "window", "refreshRate", settingDefaults::refreshRate, 1));
-    fullscreen = reader.GetBoolean("window", "fullscreen", settingDefaults::fullscreen);
-    windowTitle = reader.Get("window", "title", settingDefaults::windowTitle);
+    fullscreen = readBoolean(reader, "window", "fullscreen", settingDefaults::fullscreen);
+    windowTitle = readText(reader, "window", "title", settingDefaults::windowTitle);
     brightness = static_cast<float>(
         readReal(reader, "window", "brightness", settingDefaults::brightness, minBrightness, maxBrightness));
-    monitorAspectRatioDetection = reader.GetBoolean("window", "monitorAspectRatioDetection", settingDefaults::monitorAspectRatioDetection);
-    vsync = reader.GetBoolean("window", "vsync", settingDefaults::vsync);
-    showFPS = reader.GetBoolean("window", "showFPS", settingDefaults::showFPS);
+    monitorAspectRatioDetection =
+        readBoolean(reader, "window", "monitorAspectRatioDetection", settingDefaults::monitorAspectRatioDetection);
+    vsync = readBoolean(reader, "window", "vsync", settingDefaults::vsync);
+    showFPS = readBoolean(reader, "window", "showFPS", settingDefaults::showFPS);
     // A limit below a second would lose the run as soon as it starts.
     state->timeLimit = static_cast<double>(readInteger(reader, "game", "timeLimit", settingDefaults::timeLimit, 1));
-    performanceMode = reader.GetBoolean("game", "performanceMode", settingDefaults::performanceMode);
-    presentationMode = reader.GetBoolean("debug", "presentationMode", settingDefaults::presentationMode);
-    introDone = reader.GetBoolean("debug", "skipIntro", settingDefaults::skipIntro);
+    performanceMode = readBoolean(reader, "game", "performanceMode", settingDefaults::performanceMode);
+    presentationMode = readBoolean(reader, "debug", "presentationMode", settingDefaults::presentationMode);
+    introDone = readBoolean(reader, "debug", "skipIntro", settingDefaults::skipIntro);
     if (introDone) {
         loadingScreen = true;
     }

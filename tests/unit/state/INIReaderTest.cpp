@@ -112,6 +112,8 @@ TEST(INIReader, ARepeatedNameKeepsItsLastValueWhileContinuationLinesStillJoin) {
     EXPECT_EQ(reader.Get("window", "width", ""), "800");  // also across a second [window]
     EXPECT_TRUE(reader.GetBoolean("window", "vsync", false));
     EXPECT_EQ(reader.Get("window", "title", ""), "C\nD");
+    // The first line read into a value of the name, though that value no longer counts.
+    EXPECT_EQ(reader.ContinuedAt("window", "title"), 7);
     EXPECT_EQ(reader.Get("window", "showFPS", "absent"), "");  // an empty last value counts too
 }
 
@@ -141,9 +143,11 @@ TEST(INIReader, MalformedLinesAreCountedButEveryGoodPairIsKept) {
 TEST(INIReader, TextWithoutLineEndsOrWithNulBytesParses) {
     EXPECT_EQ(INIReader::fromText("[a]\nb=1").GetInteger("a", "b", 0), 1);
     EXPECT_EQ(INIReader::fromText("").ParseError(), 0);
+    // A line holding a NUL byte is left out whole; the lines after it are read.
     const std::string withNul("[a]\nb=2\0junk\nc=3\n", 18);
     const INIReader reader = INIReader::fromText(withNul);
-    EXPECT_EQ(reader.GetInteger("a", "b", 0), 2);
+    EXPECT_EQ(reader.ParseError(), 2);
+    EXPECT_EQ(reader.GetInteger("a", "b", 0), 0);
     EXPECT_EQ(reader.GetInteger("a", "c", 0), 3);
 }
 

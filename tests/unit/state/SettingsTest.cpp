@@ -3,6 +3,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 
@@ -142,11 +143,12 @@ TEST_F(Settings, NumberValues) {
         {"brightness", "0.01", 0.01, nullptr, nullptr},
         {"brightness", "1e-2", 0.01, nullptr, nullptr},
         {"brightness", "10", 10, nullptr, nullptr},
-        {"brightness", "0", 1, "not within 0.01 to 10", nullptr},
-        {"brightness", "-1", 1, "not within 0.01 to 10", nullptr},
-        {"brightness", "50", 1, "not within 0.01 to 10", nullptr},
-        {"brightness", "1e3", 1, "not within 0.01 to 10", nullptr},
-        {"brightness", "inf", 1, "not within 0.01 to 10", nullptr},
+        // Outside its range a brightness is clamped; no bound holds for nan.
+        {"brightness", "0", 0.01, "not within 0.01 to 10", nullptr},
+        {"brightness", "-1", 0.01, "not within 0.01 to 10", nullptr},
+        {"brightness", "50", 10, "not within 0.01 to 10", nullptr},
+        {"brightness", "1e3", 10, "not within 0.01 to 10", nullptr},
+        {"brightness", "inf", 10, "not within 0.01 to 10", nullptr},
         {"brightness", "nan", 1, "not a number", nullptr},
         {"brightness", "0.5x", 1, "not a number", nullptr},
     };
@@ -166,9 +168,15 @@ TEST_F(Settings, NumberValues) {
         if (c.reason == nullptr) {
             EXPECT_EQ(printed, "");
         } else {
+            // The line names the value used: the default, or the bound a value was clamped to.
+            std::ostringstream used;
+            if (c.read == fallback) {
+                used << "default value ";
+            }
+            used << c.read;
             EXPECT_EQ(printed, "ERROR: Bad value '" + (c.shown ? std::string(c.shown) : c.value) + "' for '" +
-                                   c.name + "' in '../assets/settings.ini' (" + c.reason + "). Using default value " +
-                                   std::to_string(fallback) + " instead.\n");
+                                   c.name + "' in '../assets/settings.ini' (" + c.reason + "). Using " + used.str() +
+                                   " instead.\n");
         }
     }
 }
@@ -240,10 +248,17 @@ TEST_F(Settings, WholeFiles) {
         return "ERROR: Could not read line " + std::to_string(line) + " of '../assets/settings.ini' (" + reason +
                "). Using default values for what could not be read.\n";
     };
+    const auto cut = [](int line) {
+        return "ERROR: Line " + std::to_string(line) +
+               " of '../assets/settings.ini' is longer than 199 characters. Only its first 199 characters were read.\n";
+    };
+    const auto continued = [](int line, const std::string& name) {
+        return "ERROR: The indented lines below '" + name + "' in '../assets/settings.ini', from line " +
+               std::to_string(line) + ", were read as part of its value, not as settings of their own.\n";
+    };
     const std::string malformed = "not a [section] header, a name = value pair or a comment";
-    const std::string tooLong = "longer than 199 characters";
     const std::string outside = "a setting outside any [section]";
-    const std::string x186(186, 'x'), x197(197, 'x');
+    const std::string x186(186, 'x'), x197(197, 'x'), x250(250, 'x');
     const std::string title191(191, 't'), title192(192, 't');  // lines of 199 and 200 characters
     const std::string longComment = "; " + std::string(198, 'x');
 
@@ -256,32 +271,40 @@ TEST_F(Settings, WholeFiles) {
         std::string title;
         bool fullscreen;
     } cases[] = {
-        // The parser's buffer holds 199 characters: what a longer line held past them was read
-        // as a line of its own, so a comment could end in a setting.
-        {"long comment under [game]", "[game]\n; " + x197 + "timeLimit = -1\n", unreadable(2, tooLong), 1280, 90,
-         "QUARVELLINE", false},
+        // The parser's buffer holds 199 characters of a line. What a longer line holds past them
+        // is left out: read as a line of its own, a comment could end in a setting.
+        {"long comment under [game]", "[game]\n; " + x197 + "timeLimit = -1\n", cut(2), 1280, 90, "QUARVELLINE",
+         false},
         {"long comment under [window]", "[window]\n; old value: " + x186 + "width = 800\nfullscreen = yes\n",
-         unreadable(2, tooLong), 1280, 90, "QUARVELLINE", true},
+         cut(2), 1280, 90, "QUARVELLINE", true},
         {"line of 199 characters", "[window]\ntitle = " + title191 + "\n", "", 1280, 90, title191, false},
         {"line of 199 characters and CR LF", "[window]\r\ntitle = " + title191 + "\r\nwidth = 640\r\n", "", 640, 90,
          title191, false},
-        {"line of 200 characters", "[window]\ntitle = " + title192 + "\nwidth = 640\n", unreadable(2, tooLong), 640,
-         90, "QUARVELLINE", false},
+        {"line of 200 characters", "[window]\ntitle = " + title192 + "\nwidth = 640\n", cut(2), 640, 90, title191,
+         false},
+        {"long comments after a setting and a header",
+         "[window]\nwidth = 800 ; " + x250 + "\n[game] ; " + x250 + "\ntimeLimit = 30\n", cut(2), 800, 30,
+         "QUARVELLINE", false},
         {"random bytes", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF=\x01\n", 21), unreadable(1, malformed),
          1280, 90, "QUARVELLINE", false},
+        {"a NUL byte in a value", "[window]\nwidth = 8" + std::string(1, '\0') + "00\nfullscreen = on\n",
+         unreadable(2, "holds a NUL byte"), 1280, 90, "QUARVELLINE", true},
         {"no [section] header", "width = 700\nfullscreen = true\n", unreadable(1, outside), 1280, 90,
          "QUARVELLINE", false},
         {"no equals sign", "[window]\nwidth 700\n", unreadable(2, malformed), 1280, 90, "QUARVELLINE", false},
         {"only the first unreadable line is named",
-         "[window]\nwidth = 1600\nnot a pair\n[broken\n" + longComment + "\nfullscreen = on\n", unreadable(3, malformed),
-         1600, 90, "QUARVELLINE", true},
+         "[window]\nwidth = 1600\nnot a pair\n[broken\n" + longComment + "\nfullscreen = on\n",
+         unreadable(3, malformed) + cut(5), 1600, 90, "QUARVELLINE", true},
         {"a long line before a malformed one", "[window]\n" + longComment + "\n[broken\nwidth = 1600\n",
-         unreadable(2, tooLong), 1600, 90, "QUARVELLINE", false},
-        // An indented line continues the value above it: a number with more after it is none.
-        {"a continuation line under a number", "[window]\nwidth = 1600\n  height = 900\n",
-         "ERROR: Bad value '1600\\nheight = 900' for 'width' in '../assets/settings.ini' (not a number). "
-         "Using default value 1280 instead.\n",
-         1280, 90, "QUARVELLINE", false},
+         cut(2) + unreadable(3, malformed), 1600, 90, "QUARVELLINE", false},
+        // An indented line below a pair continues its value; the first indented line below a
+        // header is a pair. A number is read from the value's first line, a boolean from all
+        // of it, and a value that was empty takes the continuation as its first line.
+        {"a continuation line under a number", "[window]\n  width = 800\n  height = 450\n", continued(3, "width"),
+         800, 90, "QUARVELLINE", false},
+        {"continuation lines under a boolean and an empty title",
+         "[window]\nfullscreen = yes\n  width = 800\ntitle =\n  A\n",
+         continued(3, "fullscreen") + continued(5, "title"), 1280, 90, "A", false},
         // A name given twice: the last value counts, for every key.
         {"repeated names",
          "[window]\ntitle = One\ntitle = Two\nwidth = 1600\nwidth = 1024\nfullscreen = yes\nfullscreen = no\n"
