@@ -24,7 +24,7 @@
 #include "state/Settings.h"
 #include "framework/Shader.h"
 #include "renderer/RendererState.h"
-#include "renderer/EnvironmentMap.h"
+#include "renderer/EnvironmentCapture.h"
 #include "renderer/PlayerModel.h"
 
 namespace {

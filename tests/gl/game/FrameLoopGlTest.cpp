@@ -31,7 +31,7 @@
 #include "game/SoundManager.h"
 #include "game/Startup.h"
 #include "platform/system/Clock.h"
-#include "renderer/EnvironmentMap.h"
+#include "renderer/EnvironmentCapture.h"
 #include "renderer/ParticleSystem.h"
 #include "renderer/RendererState.h"
 #include "support/GlContext.h"
