@@ -219,160 +219,249 @@ private:
     bool posed_ = false;
 };
 
+// The camera, borrowed by the capture while it lives: field of view 90 and aspect 1, pointed
+// along one face after another. Afterwards everything goes back: yaw, pitch, aspect, front and up
+// from the camera's save fields, and the frame's right vector, view, projection and field of
+// view as well, so whatever is drawn after a capture sees the camera the frame set up, not the
+// last face's.
+class CaptureCamera {
+public:
+    CaptureCamera() : camera_(*Camera::getInstance()) {
+        camera_.savedYaw = camera_.yaw;
+        camera_.savedPitch = camera_.pitch;
+        camera_.savedAspect = camera_.aspect;
+        camera_.savedFront = camera_.front;
+        camera_.savedUp = camera_.up;
+        frameRight_ = camera_.right;
+        frameView_ = camera_.view;
+        frameProjection_ = camera_.projection;
+        frameFov_ = camera_.fov;
+        camera_.fov = 90.0f;
+        camera_.aspect = 1.0f;
+    }
+
+    ~CaptureCamera() {
+        camera_.yaw = camera_.savedYaw;
+        camera_.pitch = camera_.savedPitch;
+        camera_.aspect = camera_.savedAspect;
+        camera_.front = camera_.savedFront;
+        camera_.up = camera_.savedUp;
+        camera_.right = frameRight_;
+        camera_.view = frameView_;
+        camera_.projection = frameProjection_;
+        camera_.fov = frameFov_;
+    }
+
+    CaptureCamera(const CaptureCamera&) = delete;
+    CaptureCamera& operator=(const CaptureCamera&) = delete;
+
+    void pointAt(int face) {
+        const CaptureAngles angles = captureAngles(face);
+        camera_.yaw = angles.yaw;
+        camera_.pitch = angles.pitch;
+        camera_.updateVectors();
+        camera_.view = captureViewMatrix(camera_.right, camera_.up, camera_.front);
+    }
+
+    const glm::mat4& view() const { return camera_.view; }
+    glm::mat4 viewProjection() const { return camera_.projection * camera_.view; }
+
+private:
+    Camera& camera_;
+    glm::vec3 frameRight_;
+    glm::mat4 frameView_;
+    glm::mat4 frameProjection_;
+    float frameFov_;
+};
+
+// The scissor as the capture found it, and a face's draw limited to its region. A scissor
+// someone left on would clip every draw; the plan then draws each face whole under it.
+class FaceScissor {
+public:
+    FaceScissor() : wasOn_(glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE) { glGetIntegerv(GL_SCISSOR_BOX, saved_); }
+
+    bool wasOn() const { return wasOn_; }
+
+    void limitTo(const TexelRect& region, int size) {
+        const bool partial = region.x0 > 0 || region.y0 > 0 || region.x1 < size || region.y1 < size;
+        if (partial) {
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(region.x0, region.y0, region.x1 - region.x0, region.y1 - region.y0);
+            changed_ = true;
+        } else if (changed_ && !wasOn_) {
+            glDisable(GL_SCISSOR_TEST);
+        }
+    }
+
+    void restore() {
+        if (changed_) {
+            if (!wasOn_) {
+                glDisable(GL_SCISSOR_TEST);
+            }
+            glScissor(saved_[0], saved_[1], saved_[2], saved_[3]);
+        }
+    }
+
+private:
+    bool wasOn_;
+    GLint saved_[4] = {0, 0, 0, 0};
+    bool changed_ = false;
+};
+
+// Where the thief's bounds reach each of the `owed` faces (bit i: face i) now.
+std::array<ThiefFootprint, 6> thiefOnFaces(const ThiefBounds& thief, unsigned int owed, CaptureCamera& camera,
+                                           int size) {
+    std::array<ThiefFootprint, 6> footprints{};
+    for (int i = 0; i < 6; ++i) {
+        if ((owed & (1u << i)) != 0) {
+            camera.pointAt(i);
+            footprints[static_cast<std::size_t>(i)] = thiefFootprint(thief, camera.viewProjection(), size);
+        }
+    }
+    return footprints;
+}
+
+// A face's contents, into the attached face, as the scene was at its step.
+void drawFaceContents(const EnvironmentMap& environmentMap, PlayerModel& playerModel) {
+    const EnvironmentMap::CaptureScene& scene = environmentMap.scene;
+    const std::shared_ptr<Shader>& textureShader = scene.textureShader;
+    setLightUniforms(*textureShader, scene.gamma);
+    if (drawEveryPassInFull) {
+        renderSkybox(*environmentMap.skybox, 1.0f - scene.blendFactor);
+        renderPlayer(playerModel);
+        drawLevelMeshes(textureShader);
+    } else {
+        // The sky goes in after the thief and the level: it lies at the far plane and passes the
+        // depth test only where nothing else was drawn, so it is no longer shaded under the
+        // level just to be painted over. The sun is blended over both and stays last.
+        glDepthFunc(GL_LESS);
+        renderPlayer(playerModel);
+        drawLevelMeshes(textureShader);
+        renderSkybox(*environmentMap.skybox, 1.0f - scene.blendFactor);
+    }
+    drawSunMesh(textureShader);
+}
+
+// The planned faces, each within its region, into the draw target, with the scene in place.
+void drawPlannedFaces(const EnvironmentMap& environmentMap, const FaceRedrawPlan& plan, CaptureCamera& camera,
+                      FaceScissor& scissor) {
+    PlayerModel& playerModel = *PlayerModel::getInstance();
+    const SceneInPlace inPlace(environmentMap.scene, playerModel);
+    const int size = environmentMap.cubeMap.size;
+    bool framebufferBound = false;
+    for (int i = 0; i < 6; ++i) {
+        const FaceRedraw& face = plan.faces[static_cast<std::size_t>(i)];
+        if (!face.draw) {
+            continue;
+        }
+        camera.pointAt(i);
+        scissor.limitTo(face.region, size);
+        if (!framebufferBound) {
+            glBindFramebuffer(GL_FRAMEBUFFER, environmentMap.fbo);
+            glDrawBuffer(GL_COLOR_ATTACHMENT0);
+            glViewport(0, 0, size, size);
+            framebufferBound = true;
+        }
+        renderingCubemap = true;
+        setFrontFaceForView(camera.view());
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + i,
+                               environmentMap.drawTarget.id, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        drawFaceContents(environmentMap, playerModel);
+    }
+    scissor.restore();
+    renderingCubemap = false;
+    glFrontFace(GL_CCW);
+}
+
+// Back to the window's framebuffer and viewport, with the texels drawn copied from the draw
+// target into the map the mirror samples.
+void copyDrawnTexels(const EnvironmentMap& environmentMap, const FaceRedrawPlan& plan) {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    for (int i = 0; i < 6; ++i) {
+        const FaceRedraw& face = plan.faces[static_cast<std::size_t>(i)];
+        const TexelRect& r = face.region;
+        if (face.draw && !r.empty()) {
+            glCopyImageSubData(environmentMap.drawTarget.id, GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, i,
+                               environmentMap.cubeMap.id, GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, i, r.x1 - r.x0,
+                               r.y1 - r.y0, 1);
+        }
+    }
+    glViewport(0, 0, currentWidth, currentHeight);
+}
+
 }  // namespace
 
+FaceRedrawPlan planFaceRedraws(unsigned int owed, const std::array<EnvironmentMap::FaceRecord, 6>& records,
+                               const EnvironmentMap::CaptureInputs& inputs,
+                               const std::array<ThiefFootprint, 6>& thiefNow, bool everyFaceWhole, bool scissorWasOn,
+                               int size) {
+    FaceRedrawPlan plan;
+    plan.records = records;
+    for (std::size_t i = 0; i < 6; ++i) {
+        if ((owed & (1u << i)) == 0) {
+            continue;
+        }
+        EnvironmentMap::FaceRecord& face = plan.records[i];
+        const ThiefFootprint& thief = thiefNow[i];
+        const bool inputsChanged = !face.drawn || face.inputs != inputs;
+        if (!everyFaceWhole && !inputsChanged && !thief.reaches && !face.thiefReached) {
+            continue;
+        }
+        // Only the thief has changed: his old and new rectangles are all that can differ.
+        TexelRect region{0, 0, size, size};
+        if (!everyFaceWhole && !inputsChanged && !scissorWasOn) {
+            region = TexelRect{size, size, 0, 0};
+            auto include = [&region](const TexelRect& r) {
+                if (r.empty()) {
+                    return;
+                }
+                region.x0 = std::min(region.x0, r.x0);
+                region.y0 = std::min(region.y0, r.y0);
+                region.x1 = std::max(region.x1, r.x1);
+                region.y1 = std::max(region.y1, r.y1);
+            };
+            if (thief.reaches) include(thief.rect);
+            if (face.thiefReached) include(face.thiefRect);
+        }
+        face.thiefReached = thief.reaches;
+        face.thiefRect = thief.rect;
+        if (region.empty()) {
+            continue;  // his bounds touch the view only within the margin of the clip test
+        }
+        face.drawn = true;
+        face.inputs = inputs;
+        plan.faces[i] = FaceRedraw{true, region};
+        plan.drawn |= 1u << i;
+    }
+    return plan;
+}
+
 void drawEnvironmentFaces(EnvironmentMap& environmentMap, unsigned int faces) {
-    EnvironmentMap::CaptureScene& scene = environmentMap.scene;
+    const EnvironmentMap::CaptureScene& scene = environmentMap.scene;
     const unsigned int owed = faces & environmentMap.facesOwed();
     if (scene.generation == 0 || !scene.textureShader || owed == 0) {
         return;
     }
-    Camera& camera = *Camera::getInstance();
-    PlayerModel& playerModel = *PlayerModel::getInstance();
-    const std::shared_ptr<Shader>& textureShader = scene.textureShader;
-    camera.savedYaw = camera.yaw;
-    camera.savedPitch = camera.pitch;
-    camera.savedAspect = camera.aspect;
-    camera.savedFront = camera.front;
-    camera.savedUp = camera.up;
-    // The frame's right vector, view and projection are put back too, so whatever is drawn
-    // after a capture sees the camera the frame set up, not the last face's.
-    const glm::vec3 frameRight = camera.right;
-    const glm::mat4 frameView = camera.view;
-    const glm::mat4 frameProjection = camera.projection;
-    const float frameFov = camera.fov;
-    camera.fov = 90.0f;
-    camera.aspect = 1.0f;
-
-    const EnvironmentMap::CaptureInputs& inputs = scene.inputs;
-    const ThiefBounds& thief = scene.thief;
-    environmentMap.facesDrawnLastCapture = 0;
-    const bool everyFaceWhole = environmentMap.drawEveryFace || drawEveryPassInFull;
-    bool framebufferBound = false;
+    CaptureCamera camera;
     const int size = environmentMap.cubeMap.size;
-    const TexelRect wholeFace{0, 0, size, size};
-    // A scissor someone left on would clip every draw here; then each face is drawn as before.
-    const bool scissorWasOn = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
-    GLint savedScissor[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_SCISSOR_BOX, savedScissor);
-    bool scissorChanged = false;
-    std::array<TexelRect, 6> drawnRegions{};
-    {
-        const SceneInPlace inPlace(scene, playerModel);
-        for (int i = 0; i < 6; ++i) {
-            if ((owed & (1u << i)) == 0) {
-                continue;
-            }
+    const std::array<ThiefFootprint, 6> thiefNow = thiefOnFaces(scene.thief, owed, camera, size);
+    FaceScissor scissor;
+    const FaceRedrawPlan plan = planFaceRedraws(owed, environmentMap.faces, scene.inputs, thiefNow,
+                                                environmentMap.drawEveryFace || drawEveryPassInFull,
+                                                scissor.wasOn(), size);
+    for (int i = 0; i < 6; ++i) {
+        if ((owed & (1u << i)) != 0) {
             environmentMap.faceGeneration[static_cast<std::size_t>(i)] = scene.generation;
-            const CaptureAngles angles = captureAngles(i);
-            camera.yaw = angles.yaw;
-            camera.pitch = angles.pitch;
-            camera.updateVectors();
-            camera.view = captureViewMatrix(camera.right, camera.up, camera.front);
-            const bool thiefReaches = !thief.known || (!thief.empty && !boundsOutsideView(thief.low, thief.high,
-                                                                                          camera.projection * camera.view));
-            EnvironmentMap::FaceRecord& face = environmentMap.faces[static_cast<std::size_t>(i)];
-            const bool inputsChanged = !face.drawn || face.inputs != inputs;
-            const bool draw = everyFaceWhole || inputsChanged || thiefReaches || face.thiefReached;
-            if (!draw) {
-                continue;
-            }
-            TexelRect thiefRect;
-            if (thiefReaches) {
-                thiefRect = thief.known ? boundsTexelRect(thief.low, thief.high, camera.projection * camera.view, size)
-                                        : wholeFace;
-            }
-            // Only the thief has changed: his old and new rectangles are all that can differ.
-            TexelRect region = wholeFace;
-            if (!everyFaceWhole && !inputsChanged && !scissorWasOn) {
-                region = TexelRect{size, size, 0, 0};
-                auto include = [&region](const TexelRect& r) {
-                    if (r.empty()) {
-                        return;
-                    }
-                    region.x0 = std::min(region.x0, r.x0);
-                    region.y0 = std::min(region.y0, r.y0);
-                    region.x1 = std::max(region.x1, r.x1);
-                    region.y1 = std::max(region.y1, r.y1);
-                };
-                if (thiefReaches) include(thiefRect);
-                if (face.thiefReached) include(face.thiefRect);
-            }
-            face.thiefReached = thiefReaches;
-            face.thiefRect = thiefRect;
-            if (region.empty()) {
-                continue;  // his bounds touch the view only within the margin of the clip test
-            }
-            const bool partial = region.x0 > 0 || region.y0 > 0 || region.x1 < size || region.y1 < size;
-            if (partial) {
-                glEnable(GL_SCISSOR_TEST);
-                glScissor(region.x0, region.y0, region.x1 - region.x0, region.y1 - region.y0);
-                scissorChanged = true;
-            } else if (scissorChanged && !scissorWasOn) {
-                glDisable(GL_SCISSOR_TEST);
-            }
-            if (!framebufferBound) {
-                glBindFramebuffer(GL_FRAMEBUFFER, environmentMap.fbo);
-                glDrawBuffer(GL_COLOR_ATTACHMENT0);
-                glViewport(0, 0, environmentMap.cubeMap.size, environmentMap.cubeMap.size);
-                framebufferBound = true;
-            }
-            renderingCubemap = true;
-            setFrontFaceForView(camera.view);
-            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + i,
-                                   environmentMap.drawTarget.id, 0);
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            setLightUniforms(*textureShader, scene.gamma);
-            if (drawEveryPassInFull) {
-                renderSkybox(*environmentMap.skybox, 1.0f - scene.blendFactor);
-                renderPlayer(playerModel);
-                drawLevelMeshes(textureShader);
-            } else {
-                // The sky goes in after the thief and the level: it lies at the far plane and
-                // passes the depth test only where nothing else was drawn, so it is no longer
-                // shaded under the level just to be painted over. The sun is blended over both
-                // and stays last.
-                glDepthFunc(GL_LESS);
-                renderPlayer(playerModel);
-                drawLevelMeshes(textureShader);
-                renderSkybox(*environmentMap.skybox, 1.0f - scene.blendFactor);
-            }
-            drawSunMesh(textureShader);
-            face.drawn = true;
-            face.inputs = inputs;
-            environmentMap.facesDrawnLastCapture |= 1u << i;
-            drawnRegions[static_cast<std::size_t>(i)] = region;
         }
-        if (scissorChanged) {
-            if (!scissorWasOn) {
-                glDisable(GL_SCISSOR_TEST);
-            }
-            glScissor(savedScissor[0], savedScissor[1], savedScissor[2], savedScissor[3]);
-        }
-        renderingCubemap = false;
-        glFrontFace(GL_CCW);
     }
-    if (framebufferBound) {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        for (int i = 0; i < 6; ++i) {
-            const TexelRect& r = drawnRegions[static_cast<std::size_t>(i)];
-            if ((environmentMap.facesDrawnLastCapture & (1u << i)) != 0 && !r.empty()) {
-                glCopyImageSubData(environmentMap.drawTarget.id, GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, i,
-                                   environmentMap.cubeMap.id, GL_TEXTURE_CUBE_MAP, 0, r.x0, r.y0, i, r.x1 - r.x0,
-                                   r.y1 - r.y0, 1);
-            }
-        }
-        glViewport(0, 0, currentWidth, currentHeight);
+    environmentMap.faces = plan.records;
+    environmentMap.facesDrawnLastCapture = plan.drawn;
+    // Also when the plan draws nothing: a capture leaves the winding counter-clockwise either way.
+    drawPlannedFaces(environmentMap, plan, camera, scissor);
+    if (plan.drawn != 0) {
+        copyDrawnTexels(environmentMap, plan);
     }
-    camera.yaw = camera.savedYaw;
-    camera.pitch = camera.savedPitch;
-    camera.aspect = camera.savedAspect;
-    camera.front = camera.savedFront;
-    camera.up = camera.savedUp;
-    camera.right = frameRight;
-    camera.view = frameView;
-    camera.projection = frameProjection;
-    camera.fov = frameFov;
 }
 
 void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader> textureShader,

@@ -11,12 +11,14 @@
 // image is painted over). When only the thief has changed, the face is drawn again only inside
 // the rectangle his bounds cover now and covered then: every texel outside it already holds what
 // a whole draw would give it.
+#include <array>
 #include <memory>
 
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 
 #include "renderer/EnvironmentMap.h"
+#include "renderer/ThiefBounds.h"
 
 class Shader;
 
@@ -45,3 +47,23 @@ void drawEnvironmentFaces(EnvironmentMap& environmentMap, unsigned int faces);
 // A capture drawn at once: recordEnvironmentCapture, then every owed face.
 void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader> textureShader,
                           const glm::vec3& gammaValue);
+
+// Which owed faces are drawn again, and where: decided before anything is drawn.
+struct FaceRedraw {
+    bool draw = false;
+    TexelRect region;  // the texels drawn and copied: the whole face unless only the thief changed
+};
+struct FaceRedrawPlan {
+    std::array<FaceRedraw, 6> faces{};
+    std::array<EnvironmentMap::FaceRecord, 6> records{};  // the face records once the plan is drawn
+    unsigned int drawn = 0;                              // bit i: faces[i].draw
+};
+// For the `owed` faces (bit i: face i) with their `records`, the scene's `inputs` and where the
+// thief reaches each face now: a face is drawn when its inputs changed, the thief reaches it now
+// or reached it when it was last drawn, or `everyFaceWhole`; it is drawn whole unless only the
+// thief changed and no scissor was on (`scissorWasOn` would clip the draw's own). Faces of
+// `size` texels on a side.
+FaceRedrawPlan planFaceRedraws(unsigned int owed, const std::array<EnvironmentMap::FaceRecord, 6>& records,
+                               const EnvironmentMap::CaptureInputs& inputs,
+                               const std::array<ThiefFootprint, 6>& thiefNow, bool everyFaceWhole, bool scissorWasOn,
+                               int size);
