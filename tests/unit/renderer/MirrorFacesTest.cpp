@@ -10,18 +10,6 @@
 
 namespace {
 
-// The face the mirror's program reads for a reflected ray: its lookup rule (a ray along y goes
-// to the y faces by its sign, nudged; the others with z turned), then the cube map's choice of
-// the longest axis.
-int faceMirrorReads(const glm::vec3& r) {
-    const glm::vec3 a = glm::abs(r);
-    const glm::vec3 d = (a.y >= a.x && a.y >= a.z) ? glm::vec3(-r.z, r.y * 1.001f, -r.x) : glm::vec3(r.x, r.y, -r.z);
-    const glm::vec3 m = glm::abs(d);
-    if (m.x >= m.y && m.x >= m.z) return d.x > 0.0f ? 0 : 1;
-    if (m.y >= m.z) return d.y > 0.0f ? 2 : 3;
-    return d.z > 0.0f ? 4 : 5;
-}
-
 glm::mat4 lookingAtTheCube(const glm::vec3& eye, const glm::vec3& aside) {
     return glm::perspective(glm::radians(45.0f), 16.0f / 9.0f, 0.1f, 250.0f) *
            glm::lookAt(eye, aside, glm::vec3(0.0f, 1.0f, 0.0f));
@@ -53,7 +41,7 @@ TEST(MirrorFaces, EveryFaceAReflectedRayReadsIsNamed) {
                     const glm::vec3 p = a.x > 0.0f ? glm::vec3(0.5f * normal.x, u, v)
                                         : a.y > 0.0f ? glm::vec3(u, 0.5f * normal.y, v)
                                                      : glm::vec3(u, v, 0.5f * normal.z);
-                    const int face = faceMirrorReads(glm::reflect(glm::normalize(p - eye), normal));
+                    const int face = mirrorFaceFor(glm::reflect(glm::normalize(p - eye), normal));
                     ASSERT_NE(faces & (1u << face), 0u)
                         << "face " << face << " read from (" << eye.x << ", " << eye.y << ", " << eye.z
                         << ") off the side along (" << normal.x << ", " << normal.y << ", " << normal.z << ")";
