@@ -448,8 +448,7 @@ void drawEnvironmentFaces(EnvironmentMap& environmentMap, unsigned int faces) {
     const std::array<ThiefFootprint, 6> thiefNow = thiefOnFaces(scene.thief, owed, camera, size);
     FaceScissor scissor;
     const FaceRedrawPlan plan = planFaceRedraws(owed, environmentMap.faces, scene.inputs, thiefNow,
-                                                environmentMap.drawEveryFace || drawEveryPassInFull,
-                                                scissor.wasOn(), size);
+                                                drawEveryPassInFull, scissor.wasOn(), size);
     for (int i = 0; i < 6; ++i) {
         if ((owed & (1u << i)) != 0) {
             environmentMap.faceGeneration[static_cast<std::size_t>(i)] = scene.generation;

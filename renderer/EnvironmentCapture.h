@@ -10,7 +10,9 @@
 // draws depend on, or the thief, whose bounds reach the face now or reached it then (so his old
 // image is painted over). When only the thief has changed, the face is drawn again only inside
 // the rectangle his bounds cover now and covered then: every texel outside it already holds what
-// a whole draw would give it.
+// a whole draw would give it. drawEveryPassInFull (state/GlobalState.h) draws every owed face
+// whole instead, with the sky first as the design orders it; the checks of the skipping compare
+// with that.
 #include <array>
 #include <memory>
 

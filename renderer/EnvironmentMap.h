@@ -35,8 +35,6 @@ public:
     CubeMap drawTarget;
     Skybox* skybox = nullptr;
 
-    // Draws all six faces at every capture (tests compare the face skipping with it).
-    bool drawEveryFace = false;
     // Bit i set: the last call that drew faces drew face i.
     unsigned int facesDrawnLastCapture = 0;
 

@@ -464,9 +464,9 @@ TEST_F(FrameLoop, ScreensRecordTheirCapturesAndTheFirstGameFrameDrawsTheFacesItS
     for (int face = 0; face < 6; ++face) {
         made.push_back(testgl::readTexture(map.cubeMap.id, GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face)));
     }
-    map.drawEveryFace = true;
+    drawEveryPassInFull = true;
     renderEnvironmentMap(map, context->textureShader, gammaVector);
-    map.drawEveryFace = false;
+    drawEveryPassInFull = false;
     for (int face = 0; face < 6; ++face) {
         if ((drawn & (1u << face)) == 0) {
             continue;
