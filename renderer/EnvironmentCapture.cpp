@@ -440,6 +440,7 @@ FaceRedrawPlan planFaceRedraws(unsigned int owed, const std::array<EnvironmentMa
 void drawEnvironmentFaces(EnvironmentMap& environmentMap, unsigned int faces) {
     const EnvironmentMap::CaptureScene& scene = environmentMap.scene;
     const unsigned int owed = faces & environmentMap.facesOwed();
+    environmentMap.facesDrawnLastCapture = 0;
     if (scene.generation == 0 || !scene.textureShader || owed == 0) {
         return;
     }

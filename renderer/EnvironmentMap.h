@@ -35,7 +35,7 @@ public:
     CubeMap drawTarget;
     Skybox* skybox = nullptr;
 
-    // Bit i set: the last call that drew faces drew face i.
+    // Bit i set: the last call of drawEnvironmentFaces drew face i (none when nothing was owed).
     unsigned int facesDrawnLastCapture = 0;
 
     static EnvironmentMap* getInstance();
