@@ -22,7 +22,7 @@
 #include "platform/gl/GL.h"
 #include "platform/system/Clock.h"
 #include "renderer/Blur.h"
-#include "renderer/EnvironmentMap.h"
+#include "renderer/EnvironmentCapture.h"
 #include "game/FramePass.h"
 #include "renderer/DirectionalLight.h"
 #include "renderer/RendererState.h"

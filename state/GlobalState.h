@@ -179,7 +179,8 @@ extern bool drawEveryPassInFull;  // every pass drawn whole, as if no work could
                                   // the particles under the screens, the pause picture on every
                                   // pass, images at alpha 0, no scissor and no cached upload. Off
                                   // in the game; the reference the skipping passes are checked
-                                  // against (tests/identity/FullPassCheck.cpp)
+                                  // against (tests/identity/FullPassCheck.cpp; the capture's
+                                  // tests turn it on around a capture of their own)
 //   Camera::setCursorSource     where the camera reads the cursor (Camera.cpp's cursorSource)
 //   the clock sources           platform/PlatformState.h
 

@@ -78,7 +78,7 @@
 #include "renderer/Blur.h"
 #include "renderer/DirectionalLight.h"
 #include "renderer/RendererState.h"
-#include "renderer/EnvironmentMap.h"
+#include "renderer/EnvironmentCapture.h"
 #include "renderer/GuiImage.h"
 #include "renderer/LensFlare.h"
 #include "renderer/LevelMeshes.h"

@@ -24,7 +24,7 @@
 #include "state/Settings.h"
 #include "framework/Shader.h"
 #include "renderer/RendererState.h"
-#include "renderer/EnvironmentMap.h"
+#include "renderer/EnvironmentCapture.h"
 #include "renderer/PlayerModel.h"
 
 namespace {
@@ -43,7 +43,7 @@ std::array<testgl::Pixels, 6> readFaces(const EnvironmentMap& map) {
 class EnvironmentCaptureGl : public GameSceneTest {
 protected:
     void TearDown() override {
-        EnvironmentMap::getInstance()->drawEveryFace = false;
+        drawEveryPassInFull = false;
         wireframe = faceCulling = false;
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         glDisable(GL_CULL_FACE);
@@ -66,8 +66,8 @@ protected:
         renderFrame(context());
     }
 
-    // Captures as the game does, then with every face drawn, and compares the two texel for
-    // texel. Counts the faces the first capture left as they were.
+    // Captures as the game does, then with every face drawn whole (drawEveryPassInFull), and
+    // compares the two texel for texel. Counts the faces the first capture left as they were.
     void captureAndCompare(const std::string& step) {
         EnvironmentMap& map = *EnvironmentMap::getInstance();
         // As the frame loop captures; the frame pass leaves both off.
@@ -76,9 +76,9 @@ protected:
         renderEnvironmentMap(map, context().textureShader, gammaVector);
         skippedFaces += 6 - static_cast<int>(std::bitset<6>(map.facesDrawnLastCapture).count());
         const std::array<testgl::Pixels, 6> kept = readFaces(map);
-        map.drawEveryFace = true;
+        drawEveryPassInFull = true;
         renderEnvironmentMap(map, context().textureShader, gammaVector);
-        map.drawEveryFace = false;
+        drawEveryPassInFull = false;
         const std::array<testgl::Pixels, 6> full = readFaces(map);
         for (std::size_t face = 0; face < 6; ++face) {
             ASSERT_EQ(kept[face].rgba.size(), std::size_t{512 * 512 * 4});
@@ -145,9 +145,9 @@ TEST_F(EnvironmentCaptureGl, AFaceDrawnLaterHoldsWhatTheCaptureAtItsStepDraws) {
     Player& player = *Player::getInstance();
     auto captureNow = [&] {
         glEnable(GL_DEPTH_TEST);
-        map.drawEveryFace = true;
+        drawEveryPassInFull = true;
         renderEnvironmentMap(map, context().textureShader, gammaVector);
-        map.drawEveryFace = false;
+        drawEveryPassInFull = false;
     };
     // Every face holds another moment first.
     stand(-3.0f, -2.0f, 30.0f, false);
@@ -198,11 +198,12 @@ TEST_F(EnvironmentCaptureGl, AFaceDrawnLaterHoldsWhatTheCaptureAtItsStepDraws) {
 TEST_F(EnvironmentCaptureGl, CullingDropsOnlyTheFacesTurnedAwayFromTheCamera) {
     stand(1.5f, -4.0f, 90.0f, false);  // by the cube, looking back to the start
     EnvironmentMap& map = *EnvironmentMap::getInstance();
-    map.drawEveryFace = true;
     auto drawn = [&] {
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_MULTISAMPLE);
+        drawEveryPassInFull = true;
         renderEnvironmentMap(map, context().textureShader, gammaVector);
+        drawEveryPassInFull = false;
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         renderFrame(context());
         std::array<testgl::Pixels, 7> pictures;

@@ -31,7 +31,7 @@
 #include "game/SoundManager.h"
 #include "game/Startup.h"
 #include "platform/system/Clock.h"
-#include "renderer/EnvironmentMap.h"
+#include "renderer/EnvironmentCapture.h"
 #include "renderer/ParticleSystem.h"
 #include "renderer/RendererState.h"
 #include "support/GlContext.h"
@@ -464,9 +464,9 @@ TEST_F(FrameLoop, ScreensRecordTheirCapturesAndTheFirstGameFrameDrawsTheFacesItS
     for (int face = 0; face < 6; ++face) {
         made.push_back(testgl::readTexture(map.cubeMap.id, GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face)));
     }
-    map.drawEveryFace = true;
+    drawEveryPassInFull = true;
     renderEnvironmentMap(map, context->textureShader, gammaVector);
-    map.drawEveryFace = false;
+    drawEveryPassInFull = false;
     for (int face = 0; face < 6; ++face) {
         if ((drawn & (1u << face)) == 0) {
             continue;

@@ -20,7 +20,7 @@
 #include "game/SoundManager.h"
 #include "game/Startup.h"
 #include "platform/system/Clock.h"
-#include "renderer/EnvironmentMap.h"
+#include "renderer/EnvironmentCapture.h"
 #include "renderer/ParticleSystem.h"
 #include "renderer/PlayerModel.h"
 #include "renderer/RendererState.h"

@@ -13,7 +13,8 @@
 #include "state/Camera.h"
 #include "state/GlobalState.h"
 #include "state/Settings.h"
-#include "renderer/EnvironmentMap.h"
+#include "renderer/EnvironmentCapture.h"
+#include "renderer/ReflectiveCube.h"
 #include "renderer/Skybox.h"
 
 using periph::PeripheryGlTest;
