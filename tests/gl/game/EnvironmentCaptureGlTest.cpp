@@ -75,6 +75,9 @@ protected:
         glEnable(GL_MULTISAMPLE);
         renderEnvironmentMap(map, context().textureShader, gammaVector);
         skippedFaces += 6 - static_cast<int>(std::bitset<6>(map.facesDrawnLastCapture).count());
+        // Asked again with nothing owed, it draws nothing and says so.
+        drawEnvironmentFaces(map, allEnvironmentFaces);
+        EXPECT_EQ(map.facesDrawnLastCapture, 0u) << step;
         const std::array<testgl::Pixels, 6> kept = readFaces(map);
         drawEveryPassInFull = true;
         renderEnvironmentMap(map, context().textureShader, gammaVector);
