@@ -457,11 +457,14 @@ void drawEnvironmentFaces(EnvironmentMap& environmentMap, unsigned int faces) {
     }
     environmentMap.faces = plan.records;
     environmentMap.facesDrawnLastCapture = plan.drawn;
-    // Also when the plan draws nothing: a capture leaves the winding counter-clockwise either way.
-    drawPlannedFaces(environmentMap, plan, camera, scissor);
-    if (plan.drawn != 0) {
-        copyDrawnTexels(environmentMap, plan);
+    if (plan.drawn == 0) {
+        // Nothing to draw: the recorded scene need not be put in place (nor the pose uploaded
+        // and uploaded back). A capture leaves the winding counter-clockwise either way.
+        glFrontFace(GL_CCW);
+        return;
     }
+    drawPlannedFaces(environmentMap, plan, camera, scissor);
+    copyDrawnTexels(environmentMap, plan);
 }
 
 void renderEnvironmentMap(EnvironmentMap& environmentMap, std::shared_ptr<Shader> textureShader,
