@@ -274,6 +274,10 @@ private:
     float frameFov_;
 };
 
+bool isPartOfFace(const TexelRect& region, int size) {
+    return region.x0 > 0 || region.y0 > 0 || region.x1 < size || region.y1 < size;
+}
+
 // The scissor as the capture found it, and a face's draw limited to its region. A scissor
 // someone left on would clip every draw; the plan then draws each face whole under it.
 class FaceScissor {
@@ -283,8 +287,7 @@ public:
     bool wasOn() const { return wasOn_; }
 
     void limitTo(const TexelRect& region, int size) {
-        const bool partial = region.x0 > 0 || region.y0 > 0 || region.x1 < size || region.y1 < size;
-        if (partial) {
+        if (isPartOfFace(region, size)) {
             glEnable(GL_SCISSOR_TEST);
             glScissor(region.x0, region.y0, region.x1 - region.x0, region.y1 - region.y0);
             changed_ = true;
@@ -390,6 +393,23 @@ void copyDrawnTexels(const EnvironmentMap& environmentMap, const FaceRedrawPlan&
     glViewport(0, 0, currentWidth, currentHeight);
 }
 
+// Counts what a plan draws, in the order it draws it.
+void tallyDraws(EnvironmentMap::DrawTally& tally, const FaceRedrawPlan& plan, int size) {
+    bool partialBefore = false;
+    bool wholeAfterPartial = false;
+    for (const FaceRedraw& face : plan.faces) {
+        if (!face.draw) {
+            continue;
+        }
+        const bool partial = isPartOfFace(face.region, size);
+        tally.faces += 1;
+        tally.partialFaces += partial ? 1 : 0;
+        wholeAfterPartial = wholeAfterPartial || (partialBefore && !partial);
+        partialBefore = partialBefore || partial;
+    }
+    tally.partialThenWhole += wholeAfterPartial ? 1 : 0;
+}
+
 }  // namespace
 
 FaceRedrawPlan planFaceRedraws(unsigned int owed, const std::array<EnvironmentMap::FaceRecord, 6>& records,
@@ -463,6 +483,7 @@ void drawEnvironmentFaces(EnvironmentMap& environmentMap, unsigned int faces) {
         glFrontFace(GL_CCW);
         return;
     }
+    tallyDraws(environmentMap.drawTally, plan, size);
     drawPlannedFaces(environmentMap, plan, camera, scissor);
     copyDrawnTexels(environmentMap, plan);
 }

@@ -11,8 +11,9 @@
 // image is painted over). When only the thief has changed, the face is drawn again only inside
 // the rectangle his bounds cover now and covered then: every texel outside it already holds what
 // a whole draw would give it. drawEveryPassInFull (state/GlobalState.h) draws every owed face
-// whole instead, with the sky first as the design orders it; the checks of the skipping compare
-// with that.
+// whole instead, in the plain order: the sky first, then the thief, the level and the sun over
+// it (the game draws the thief and the level before the sky, so that the sky is shaded only
+// where nothing covers it); the checks of the skipping compare with that.
 #include <array>
 #include <memory>
 

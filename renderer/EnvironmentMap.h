@@ -38,6 +38,16 @@ public:
     // Bit i set: the last call of drawEnvironmentFaces drew face i (none when nothing was owed).
     unsigned int facesDrawnLastCapture = 0;
 
+    // What the calls of drawEnvironmentFaces have drawn since the map was made, for the checks
+    // of the skipping to say which kinds of draw their runs reached.
+    struct DrawTally {
+        unsigned long faces = 0;         // faces drawn, whole or in part
+        unsigned long partialFaces = 0;  // of them, drawn only within the thief's rectangles
+        // Calls that drew a face in part and then, in the same call, a later face whole.
+        unsigned long partialThenWhole = 0;
+    };
+    DrawTally drawTally;
+
     static EnvironmentMap* getInstance();
 
     // Gives the framebuffer, the renderbuffer and the cube-map texture back (shutdown).

@@ -4,12 +4,16 @@
 // scissor, no cached upload). What the window shows after every pass must be the same, pixel
 // for pixel.
 //
-//   full_pass_check                every script, at 60 and at 80 frames a second
+//   full_pass_check                every script, at 60 and at 80 frames a second (the runs
+//                                  near the cube at 80 only)
 //   full_pass_check NAME...        only these (names as printed: keys@60, random-1@80, ...;
-//                                  random@80 names every random run at 80)
-//   FULL_PASS_SEED=N               the random runs play seed N instead of the fixed seeds
-//   FULL_PASS_SEED=fresh           the random runs play a new seed (printed, to replay it)
-//   FULL_PASS_FRAMES=N             each random run's length in passes (default 1000)
+//                                  random@80 names every random run at 80, near@80 every run
+//                                  near the cube)
+//   FULL_PASS_SEED=N               the random runs and the runs near the cube play seed N
+//                                  instead of their fixed seeds
+//   FULL_PASS_SEED=fresh           they play a new seed (printed, to replay it)
+//   FULL_PASS_FRAMES=N             each random run's length in passes (default 1000, near the
+//                                  cube 1200)
 //   FULL_PASS_OUT=DIR              where the two pictures of a difference are written
 //   FULL_PASS_FACE=N               the environment map's face edge (default 128; the game's is 512)
 //   FULL_PASS_TRACE=1              the state after every pass, and each side's processor time
@@ -23,9 +27,17 @@
 //
 // The check cannot pass on nothing: the side drawn in full presents on every pass, so a pass of
 // it without a picture fails the run; every other pass compares two pictures or fails it, so a
-// run cannot compare fewer pictures than it played passes. An exposed window has lost its contents: until a side presents again its
-// screen matches nothing. What the game prints is read after every pass: a line of an OpenGL or
-// GLFW error, or one holding "ERROR", fails the run and names the pass.
+// run cannot compare fewer pictures than it played passes. An exposed window has lost its
+// contents: until a side presents again its screen matches nothing. What the game prints is read
+// after every pass and through its shut-down, a last line without a line end included: a line
+// of an OpenGL or GLFW error, or one holding "ERROR", fails the run and names the pass.
+//
+// The random runs play keys and mouse at random on every screen. The runs near the cube put the
+// thief and the eye at random round the mirror cube, where the capture draws its faces whole and
+// in part, on passes with and without a fixed step. Each run ends with a line of what it reached
+// as the game draws: passes, faces drawn, faces drawn in part, faces drawn on passes without a
+// step, and captures that drew a face in part and then a later one whole; a run near the cube
+// that reaches none of one of them fails.
 //
 // The random runs play fixed seeds, so that a run is red only for a fault it can show and each
 // green run proves the same: the seed that found the pause picture's clear in outlines, and
@@ -59,6 +71,7 @@
 #include "ScriptedGame.h"
 #include "game/GameContext.h"
 #include "game/GameLoop.h"
+#include "renderer/EnvironmentMap.h"
 #include "state/GameState.h"
 #include "state/GlobalState.h"
 #include "state/Player.h"
@@ -70,7 +83,7 @@ constexpr int checkHeight = 144;
 
 // ---- the pipe between a child and the parent ----------------------------------------------
 
-enum class Kind : std::uint32_t { Frame = 1, Complaint = 2, Done = 3 };
+enum class Kind : std::uint32_t { Frame = 1, Complaint = 2, Done = 3, Reach = 4 };
 
 // Set in a frame's header when the window was exposed before the pass: what it showed is gone.
 constexpr std::uint32_t exposedBeforePass = 1;
@@ -174,8 +187,9 @@ public:
         std::fclose(file);  // standard output keeps it open
     }
 
-    // The complete lines printed since the last call.
-    std::vector<std::string> newLines() {
+    // The complete lines printed since the last call; with `toTheEnd` (after shut-down) a last
+    // line without a line end too.
+    std::vector<std::string> newLines(bool toTheEnd = false) {
         std::cout.flush();
         std::fflush(stdout);
         char buffer[4096];
@@ -191,12 +205,48 @@ public:
             start = end + 1;
         }
         pending_.erase(0, start);
+        if (toTheEnd && !pending_.empty()) {
+            lines.push_back(pending_);
+            pending_.clear();
+        }
         return lines;
     }
 
 private:
     off_t offset_ = 0;
     std::string pending_;
+};
+
+// What a run reached of the capture's kinds of draw, counted as the game draws.
+struct Reach {
+    long passes = 0;
+    unsigned long faces = 0;             // faces drawn, whole or in part
+    unsigned long partialFaces = 0;      // of them, in part (within the thief's rectangles)
+    unsigned long facesWithoutStep = 0;  // of them, on passes without a fixed step
+    unsigned long partialThenWhole = 0;  // captures that drew a face in part, then a later one whole
+
+    std::string line() const {
+        return std::to_string(passes) + " passes, " + std::to_string(faces) + " faces drawn, " +
+               std::to_string(partialFaces) + " in part, " + std::to_string(facesWithoutStep) +
+               " on passes without a step, " + std::to_string(partialThenWhole) +
+               " captures with a face in part then one whole";
+    }
+    // What a run meant to reach and did not ("" when it reached everything).
+    std::string missing(bool passesWithoutStep) const {
+        std::string text;
+        auto need = [&text](unsigned long count, const char* what) {
+            if (count == 0) {
+                text += text.empty() ? what : std::string(", ") + what;
+            }
+        };
+        need(faces, "no face drawn");
+        need(partialFaces, "no face drawn in part");
+        if (passesWithoutStep) {
+            need(facesWithoutStep, "no face drawn on a pass without a step");
+        }
+        need(partialThenWhole, "no capture with a face in part then one whole");
+        return text;
+    }
 };
 
 class Driver;
@@ -214,9 +264,13 @@ public:
     // One pass; the picture it presented, if any, goes to the parent with the input before it.
     void pass() {
         presented_ = false;
+        const EnvironmentMap& map = *game_.context().environmentMap;
+        const EnvironmentMap::DrawTally before = map.drawTally;
+        const unsigned long generation = map.scene.generation;
         if (!game_.pass()) {
             complain("the frame gate held pass " + std::to_string(game_.passes()) + " back");
         }
+        countReach(map, before, generation);
         readConsole();
         Header header{Kind::Frame, static_cast<std::uint32_t>(game_.passes()), 0, 0,
                       static_cast<std::uint32_t>(input_.size())};
@@ -312,6 +366,20 @@ public:
             _exit(3);
         }
     }
+    // The console from the last pass through the game's shut-down, a last line without a line
+    // end included.
+    void readConsoleToTheEnd() { readConsole(true); }
+
+    const Reach& reach() const { return reach_; }
+    void sendReach() {
+        const std::string text = reach_.line();
+        Header header{Kind::Reach, static_cast<std::uint32_t>(game_.passes()), 0, 0,
+                      static_cast<std::uint32_t>(text.size())};
+        if (!writeAll(fd_, &header, sizeof header) || !writeAll(fd_, text.data(), text.size())) {
+            _exit(3);
+        }
+    }
+
     void done() {
         if (faultLines_ > 1) {
             complain("console: " + std::to_string(faultLines_ - 1) + " more such lines in the passes after");
@@ -337,13 +405,24 @@ private:
 
     // The game's console during the pass: every line is passed on to standard error, and the
     // first that tells of a fault fails the run at this pass.
-    void readConsole() {
-        for (const std::string& line : console_.newLines()) {
-            std::fprintf(stderr, "%s, pass %d: %s\n", drawEveryPassInFull ? "in full" : "as the game draws",
-                         game_.passes(), line.c_str());
+    void readConsole(bool toTheEnd = false) {
+        for (const std::string& line : console_.newLines(toTheEnd)) {
+            std::fprintf(stderr, "%s, %s %d: %s\n", drawEveryPassInFull ? "in full" : "as the game draws",
+                         toTheEnd ? "after pass" : "pass", game_.passes(), line.c_str());
             if (isFaultLine(line) && faultLines_++ == 0) {
-                complain("console: " + line);
+                complain(std::string(toTheEnd ? "console after the last pass: " : "console: ") + line);
             }
+        }
+    }
+
+    void countReach(const EnvironmentMap& map, const EnvironmentMap::DrawTally& before, unsigned long generation) {
+        const EnvironmentMap::DrawTally& after = map.drawTally;
+        reach_.passes += 1;
+        reach_.faces += after.faces - before.faces;
+        reach_.partialFaces += after.partialFaces - before.partialFaces;
+        reach_.partialThenWhole += after.partialThenWhole - before.partialThenWhole;
+        if (map.scene.generation == generation) {
+            reach_.facesWithoutStep += after.faces - before.faces;
         }
     }
 
@@ -365,6 +444,7 @@ private:
     int fd_;
     ConsoleWatch& console_;
     int faultLines_ = 0;
+    Reach reach_;
     std::string input_;
     bool exposed_ = false;
     bool presented_ = false;
@@ -683,11 +763,128 @@ void randomScript(Driver& d, unsigned int seed, int frames) {
     }
 }
 
+// The thief and the eye at random near the mirror cube, where the capture draws faces in part
+// and whole, on passes with and without a fixed step: stretches of placements scattered round the
+// cube, half of them by the seams of its faces; sways between two placements 9 degrees apart
+// while he runs, mostly turned so far from the cube that the sway takes it in and out of view
+// (faces holding him come into view on passes without a step); and approaches from afar followed
+// by a walk round the cube (faces that stood out of view under an older light drawn whole after
+// one drawn in part). Mouse turns, jumps, W, F3 and F4 come in between. Distances are from the
+// cube's centre, angles in degrees, positions in physics space.
+void nearCubeScript(Driver& d, unsigned int seed, int frames) {
+    const FadeTimings& fades = *FadeTimings::getInstance();
+    std::mt19937 random(seed);
+    auto uniform = [&random](float low, float high) {
+        return std::uniform_real_distribution<float>(low, high)(random);
+    };
+    auto chance = [&random](double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(random) < p; };
+    constexpr float standingHeight = -1.33f;
+    constexpr float toRadians = 0.017453292f;
+    auto at = [](float distance, float azimuth) {
+        return glm::vec3(distance * std::cos(azimuth * toRadians), standingHeight,
+                         distance * std::sin(azimuth * toRadians));
+    };
+    auto azimuthOf = [](const glm::vec3& p) { return std::atan2(p.z, p.x) / toRadians; };
+    bool running = false;
+    auto run = [&d, &running](bool on) {
+        if (on != running) {
+            on ? d.press(GLFW_KEY_W) : d.release(GLFW_KEY_W);
+            running = on;
+        }
+    };
+    auto enterTheGame = [&d, &fades] {
+        d.passes(2);
+        d.setTextTicks(fades.shortFadeOutStart - 3);
+        d.passUntil([] { return !introActive; }, 10, "past the loading screen");
+        d.setTextTicks(fades.shortFadeOutEnd - 3);
+        d.passUntil(gameRuns, 10, "in the run");
+    };
+    // One pass, with the inputs a player gives in between.
+    auto pass = [&] {
+        if (chance(0.3)) {
+            d.moveCursor(uniform(-30.0f, 30.0f), uniform(-8.0f, 8.0f));
+        }
+        // Darker or brighter, kept away from the ends of the range, where a key changes nothing.
+        if (chance(0.12)) {
+            const bool darker = brightness >= 2.0f || (brightness > 0.5f && chance(0.5));
+            d.tap(darker ? GLFW_KEY_F3 : GLFW_KEY_F4);
+        }
+        if (chance(0.02)) {
+            d.tap(GLFW_KEY_SPACE);
+        }
+        d.pass();
+        if (gameOver) {  // off the platform after all: back into a run
+            running = false;
+            d.release(GLFW_KEY_W);
+            d.tap(GLFW_KEY_N);
+            enterTheGame();
+        }
+    };
+
+    enterTheGame();
+    while (d.game().passes() < frames) {
+        const float pick = uniform(0.0f, 1.0f);
+        if (pick < 0.4f) {
+            // Scattered: most passes a new placement, facing the cube within 35 degrees, half of
+            // them by a seam of the capture's side faces, where his bounds reach two faces.
+            run(chance(0.8));
+            for (int i = static_cast<int>(uniform(10.0f, 40.0f)); i > 0; --i) {
+                if (chance(0.9)) {
+                    const float azimuth = chance(0.5) ? uniform(0.0f, 360.0f)
+                                                      : 45.0f + 90.0f * std::floor(uniform(0.0f, 4.0f)) +
+                                                            uniform(-12.0f, 12.0f);
+                    d.place(at(uniform(1.3f, 2.9f), azimuth), azimuth + 180.0f + uniform(-35.0f, 35.0f));
+                }
+                pass();
+            }
+        } else if (pick < 0.85f) {
+            // Running and swaying: two placements 9 degrees apart, one after the other on every
+            // pass, as a quick mouse turn would.
+            run(true);
+            // Facing the cube, or turned so far from it that it stands at the edge of the view
+            // and the sway takes it in and out.
+            const float distance = uniform(1.3f, 2.9f);
+            const float azimuth = uniform(0.0f, 360.0f);
+            const float away = chance(0.25) ? uniform(-35.0f, 35.0f)
+                                            : (chance(0.5) ? 1.0f : -1.0f) * uniform(85.0f, 120.0f);
+            const float facing = azimuth + 180.0f + away;
+            const bool turn = chance(0.8);  // the facing sways, or the place round the cube
+            for (int i = static_cast<int>(uniform(10.0f, 30.0f)); i > 0; --i) {
+                const float sway = (i % 2) * 9.0f;
+                d.place(at(distance, azimuth + (turn ? 0.0f : sway)), facing + sway);
+                pass();
+            }
+        } else {
+            // From afar towards the cube under a changing light, then round it.
+            const float z = (chance(0.5) ? 1.0f : -1.0f) * uniform(4.0f, 8.0f);
+            const glm::vec3 start(uniform(-3.0f, 3.0f), standingHeight, z);
+            d.place(start, azimuthOf(start) + 180.0f + uniform(-10.0f, 10.0f));
+            run(true);
+            for (int i = 0; i < 150 && glm::length(Player::getInstance()->position) > 2.6f; ++i) {
+                pass();
+            }
+            run(chance(0.5));
+            float azimuth = azimuthOf(Player::getInstance()->position);
+            const float stride = (chance(0.5) ? 1.0f : -1.0f) * uniform(6.0f, 15.0f);
+            const float distance = uniform(1.5f, 2.9f);
+            for (int i = static_cast<int>(uniform(10.0f, 30.0f)); i > 0; --i) {
+                azimuth += stride;
+                d.place(at(distance, azimuth), azimuth + 180.0f + uniform(-20.0f, 20.0f));
+                pass();
+            }
+        }
+    }
+    run(false);
+}
+
 struct Run {
     std::string name;
     std::string group;  // the name without the seed: random@80 for random-1@80
     scripted::Options options;
     std::function<void(Driver&)> script;
+    // Fails unless it draws faces whole and in part, a capture with a face in part and then one
+    // whole, and (above 60 frames a second) faces on passes without a step.
+    bool mustReachEveryDraw = false;
 };
 
 // ---- the parent ---------------------------------------------------------------------------
@@ -699,6 +896,7 @@ struct Side {
     bool screenKnown = false;   // false before the first picture and after an expose until the next
     bool presented = false;     // the last pass presented a picture
     std::vector<std::string> complaints;
+    std::string reach;  // what the run reached (as the game draws)
     bool done = false;
 };
 
@@ -730,6 +928,7 @@ void startSide(const Run& run, bool full, Side& side) {
         Driver driver(game, fds[1], console);
         run.script(driver);
         game.shutdown();
+        driver.readConsoleToTheEnd();
         // Start-up and shut-down print into the transcript; the passes were read as they went.
         std::istringstream transcript(game.transcript());
         for (std::string line; std::getline(transcript, line);) {
@@ -744,6 +943,13 @@ void startSide(const Run& run, bool full, Side& side) {
             std::fprintf(stderr, "%s: %d passes, %.1f s of processor time\n", full ? "full" : "game", game.passes(),
                          static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                              1e-6 * static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec));
+        }
+        if (!full) {
+            driver.sendReach();
+            const std::string missing = driver.reach().missing(run.options.framesPerSecond > 60);
+            if (run.mustReachEveryDraw && !missing.empty()) {
+                driver.complain("the run no longer reaches what it is for: " + missing);
+            }
         }
         driver.done();
         _exit(0);
@@ -776,6 +982,9 @@ bool nextFrame(Side& side, Message& frame) {
                 return true;
             case Kind::Complaint:
                 side.complaints.push_back("pass " + std::to_string(frame.header.pass) + ": " + frame.text);
+                break;
+            case Kind::Reach:
+                side.reach = frame.text;
                 break;
             case Kind::Done:
                 side.done = true;
@@ -885,15 +1094,18 @@ bool check(const Run& run, const std::string& outDirectory) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("%-21s %5d passes  %6.1f s  %s\n", run.name.c_str(), passes, seconds, same ? "same" : "DIFFERENT");
+    if (!game.reach.empty()) {
+        std::printf("  reached: %s\n", game.reach.c_str());
+    }
     std::fflush(stdout);
     return same;
 }
 
-// The random runs' seeds: the fixed ones, or the one FULL_PASS_SEED names.
-std::vector<unsigned int> chooseSeeds() {
+// The seeds of a kind of random run: the fixed ones, or the one FULL_PASS_SEED names.
+std::vector<unsigned int> chooseSeeds(std::vector<unsigned int> fixed) {
     const char* text = std::getenv("FULL_PASS_SEED");
     if (!text || *text == '\0') {
-        return {2907976034u, 1u, 2u};
+        return fixed;
     }
     if (std::strcmp(text, "fresh") == 0) {
         return {std::random_device{}()};
@@ -901,24 +1113,31 @@ std::vector<unsigned int> chooseSeeds() {
     return {static_cast<unsigned int>(std::strtoul(text, nullptr, 10))};
 }
 
-int randomFrames() {
+int randomFrames(int fixed) {
     if (const char* text = std::getenv("FULL_PASS_FRAMES")) {
         return std::max(1, std::atoi(text));
     }
-    return 1000;
+    return fixed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     scripted::enterExecutableDirectory();
-    const std::vector<unsigned int> seeds = chooseSeeds();
-    const int frames = randomFrames();
-    std::printf("full_pass_check: the random runs play seed%s", seeds.size() > 1 ? "s" : "");
-    for (unsigned int seed : seeds) {
-        std::printf(" %u", seed);
-    }
-    std::printf(", %d passes each (FULL_PASS_SEED=N plays seed N)\n", frames);
+    const std::vector<unsigned int> seeds = chooseSeeds({2907976034u, 1u, 2u});
+    const int frames = randomFrames(1000);
+    const std::vector<unsigned int> nearSeeds = chooseSeeds({1u, 2u, 3u});
+    const int nearFrames = randomFrames(1200);
+    auto listSeeds = [](const char* what, const std::vector<unsigned int>& list, int passes) {
+        std::printf("%s seed%s", what, list.size() > 1 ? "s" : "");
+        for (unsigned int seed : list) {
+            std::printf(" %u", seed);
+        }
+        std::printf(", %d passes each", passes);
+    };
+    listSeeds("full_pass_check: the random runs play", seeds, frames);
+    listSeeds("; the runs near the cube", nearSeeds, nearFrames);
+    std::printf(" (FULL_PASS_SEED=N plays seed N)\n");
     std::fflush(stdout);
     const char* out = std::getenv("FULL_PASS_OUT");
     // The reference draws six whole faces after every fixed step; at the game's 512 texels that
@@ -946,6 +1165,12 @@ int main(int argc, char** argv) {
         for (unsigned int seed : seeds) {
             add("random", "-" + std::to_string(seed), true,
                 [seed, frames, fps](Driver& d) { randomScript(d, seed + static_cast<unsigned>(fps), frames); });
+        }
+        // Near the cube at 80 only: there passes with and without a step both come.
+        for (unsigned int seed : fps > 60 ? nearSeeds : std::vector<unsigned int>{}) {
+            add("near", "-" + std::to_string(seed), true,
+                [seed, nearFrames, fps](Driver& d) { nearCubeScript(d, seed + static_cast<unsigned>(fps), nearFrames); });
+            runs.back().mustReachEveryDraw = true;
         }
     }
 
