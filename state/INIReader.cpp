@@ -87,11 +87,20 @@ char* INIReader::ReadLine(char* buffer, int size, void* stream) {
         length = 0;
     } else if (length > room) {
         // The parser reads what its buffer holds. The rest is left out: read as a line of its
-        // own, the end of a long comment could be a setting that takes effect.
+        // own, the end of a long comment could be a setting that takes effect. A cut inside a
+        // UTF-8 character moves back to the character's start (over its continuation bytes,
+        // 10xxxxxx, three at most), so a long title never ends in half a character.
+        const auto continuationByte = [text](std::size_t at) {
+            return (static_cast<unsigned char>(text->next[at]) & 0xC0) == 0x80;
+        };
+        length = room;
+        for (int tail = 0; tail < 3 && length > 0 && continuationByte(length); ++tail) {
+            --length;
+        }
         if (reader.cutLine == 0) {
             reader.cutLine = reader.lineNumber;
+            reader.cutLength = static_cast<int>(length);
         }
-        length = room;
     }
     std::memcpy(buffer, text->next, length);
     buffer[length] = '\0';
