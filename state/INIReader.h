@@ -25,7 +25,9 @@ public:
     // [section], which no setting is looked up in.
     int ParseError() const { return error; }
 
-    // The most bytes of one line the parser reads (its line buffer, less the terminator).
+    // The most bytes of one line the parser reads (its line buffer, less the terminator). The
+    // first file a run reads checks this against the installed parser and prints one line when
+    // it reads another length.
     static constexpr int maxLineLength = 199;
 
     // The number of the first line longer than maxLineLength bytes, 0 when there is none. Of
