@@ -24,8 +24,46 @@ struct TextStream {
     INIReader* reader;
 };
 
+// INI_MAX_LINE is the header's default only: the buffer the parser hands ReadLine is the one the
+// installed library was built with, which checkParserLineLength measures.
 static_assert(INIReader::maxLineLength == INI_MAX_LINE - 1,
               "the parser's line buffer holds one line and its terminator");
+
+// A line far longer than any line buffer inih is built with by default.
+constexpr int probeLineLength = 1002;
+
+// How many bytes of a line of probeLineLength the installed parser reads. Through its own string
+// reader a line longer than its buffer is cut at the buffer's end, and the value of the pair on
+// it shows where; a buffer that grows as needed reads the whole line.
+int parserLineLength() {
+    const std::string text = "[s]\nk=" + std::string(probeLineLength - 2, 'x') + "\n";
+    std::size_t valueLength = 0;
+    ini_parse_string(
+        text.c_str(),
+        [](void* user, const char*, const char* name, const char* value) {
+            if (name != nullptr && value != nullptr && std::strcmp(name, "k") == 0) {
+                *static_cast<std::size_t*>(user) = std::strlen(value);
+            }
+            return 1;
+        },
+        &valueLength);
+    return static_cast<int>(std::strlen("k=") + valueLength);
+}
+
+// Once a run, before the first file is parsed: one line when the installed parser reads another
+// length of a line than the reader counts on, so its cuts fall elsewhere than it reports.
+void checkParserLineLength() {
+    static const bool checked = [] {
+        const int length = parserLineLength();
+        if (length != INIReader::maxLineLength) {
+            std::cout << "ERROR: The installed INI parser read " << length << " bytes of a line of " << probeLineLength
+                      << " where " << INIReader::maxLineLength
+                      << " were expected. Long lines of the settings file are not cut where reported." << std::endl;
+        }
+        return true;
+    }();
+    static_cast<void>(checked);
+}
 
 // The settings file is a few hundred bytes; anything near this is no settings file.
 constexpr std::uintmax_t maxFileSize = 1024 * 1024;
@@ -87,11 +125,20 @@ char* INIReader::ReadLine(char* buffer, int size, void* stream) {
         length = 0;
     } else if (length > room) {
         // The parser reads what its buffer holds. The rest is left out: read as a line of its
-        // own, the end of a long comment could be a setting that takes effect.
+        // own, the end of a long comment could be a setting that takes effect. A cut inside a
+        // UTF-8 character moves back to the character's start (over its continuation bytes,
+        // 10xxxxxx, three at most), so a long title never ends in half a character.
+        const auto continuationByte = [text](std::size_t at) {
+            return (static_cast<unsigned char>(text->next[at]) & 0xC0) == 0x80;
+        };
+        length = room;
+        for (int tail = 0; tail < 3 && length > 0 && continuationByte(length); ++tail) {
+            --length;
+        }
         if (reader.cutLine == 0) {
             reader.cutLine = reader.lineNumber;
+            reader.cutLength = static_cast<int>(length);
         }
-        length = room;
     }
     std::memcpy(buffer, text->next, length);
     buffer[length] = '\0';
@@ -135,6 +182,7 @@ void INIReader::parseFile(const std::string& filename, const std::string& resolv
         reportLoadFailure(filename, "larger than " + std::to_string(maxFileSize) + " bytes");
         return;
     }
+    checkParserLineLength();
     parseText(text);
 }
 

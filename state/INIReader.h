@@ -25,12 +25,18 @@ public:
     // [section], which no setting is looked up in.
     int ParseError() const { return error; }
 
-    // The most characters of one line the parser reads (its line buffer, less the terminator).
+    // The most bytes of one line the parser reads (its line buffer, less the terminator). The
+    // first file a run reads checks this against the installed parser and prints one line when
+    // it reads another length.
     static constexpr int maxLineLength = 199;
 
-    // The number of the first line longer than maxLineLength, 0 when there is none. Of such a
-    // line only its first maxLineLength characters are parsed; the rest is left out.
+    // The number of the first line longer than maxLineLength bytes, 0 when there is none. Of
+    // such a line only its first CutLength() bytes are parsed; the rest is left out.
     int CutLine() const { return cutLine; }
+
+    // How many bytes of the line CutLine names were parsed: maxLineLength, or up to three fewer
+    // when the cut would have split a UTF-8 character, which is then left out whole.
+    int CutLength() const { return cutLength; }
 
     // Why the line ParseError names could not be read; empty when it names none.
     const std::string& ParseErrorReason() const { return errorReason; }
@@ -70,8 +76,8 @@ private:
     void parseText(const std::string& text);
 
     // The parser's line reader: hands over the next line of the text (a TextStream), without
-    // its line end, and no more of it than the parser's buffer holds; an empty line in place
-    // of one holding a NUL byte.
+    // its line end, and no more of it than the parser's buffer holds, ending on a whole UTF-8
+    // character; an empty line in place of one holding a NUL byte.
     static char* ReadLine(char* buffer, int size, void* stream);
 
     // The line the parser is at cannot be read; the first such line is the one reported.
@@ -80,6 +86,7 @@ private:
     int error = 0;
     std::string errorReason;
     int cutLine = 0;
+    int cutLength = 0;
     std::map<std::string, std::string> values;
     std::map<std::string, int> continuedAt;
 

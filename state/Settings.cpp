@@ -179,10 +179,10 @@ double readReal(const INIReader& reader, const char* section, const char* name, 
 void reportLines(const INIReader& reader) {
     const int unreadable = reader.ParseError() > 0 ? reader.ParseError() : 0;
     const int cut = reader.CutLine();
-    const auto reportCut = [cut] {
+    const auto reportCut = [cut, &reader] {
         std::cout << "ERROR: Line " << cut << " of '" << settingsFile << "' is longer than "
-                  << INIReader::maxLineLength << " characters. Only its first " << INIReader::maxLineLength
-                  << " characters were read." << std::endl;
+                  << INIReader::maxLineLength << " bytes. Only its first " << reader.CutLength()
+                  << " bytes were read." << std::endl;
     };
     const bool cutFirst = cut > 0 && (unreadable == 0 || cut <= unreadable);
     if (cutFirst) {

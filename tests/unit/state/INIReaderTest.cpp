@@ -140,10 +140,12 @@ TEST(INIReader, MalformedLinesAreCountedButEveryGoodPairIsKept) {
     EXPECT_EQ(reader.GetInteger("window", "height", 0), 900);
 }
 
-TEST(INIReader, TextWithoutLineEndsOrWithNulBytesParses) {
+TEST(INIReader, LastLineWithoutLineEndIsReadAndALineWithANulByteIsUnreadable) {
+    // The last line needs no line end, and empty text reads clean.
     EXPECT_EQ(INIReader::fromText("[a]\nb=1").GetInteger("a", "b", 0), 1);
     EXPECT_EQ(INIReader::fromText("").ParseError(), 0);
-    // A line holding a NUL byte is left out whole; the lines after it are read.
+    // A line holding a NUL byte cannot be read: ParseError names it and it is left out whole,
+    // the pair before the NUL too; the lines after it are read.
     const std::string withNul("[a]\nb=2\0junk\nc=3\n", 18);
     const INIReader reader = INIReader::fromText(withNul);
     EXPECT_EQ(reader.ParseError(), 2);

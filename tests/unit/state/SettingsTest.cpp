@@ -248,9 +248,9 @@ TEST_F(Settings, WholeFiles) {
         return "ERROR: Could not read line " + std::to_string(line) + " of '../assets/settings.ini' (" + reason +
                "). Using default values for what could not be read.\n";
     };
-    const auto cut = [](int line) {
-        return "ERROR: Line " + std::to_string(line) +
-               " of '../assets/settings.ini' is longer than 199 characters. Only its first 199 characters were read.\n";
+    const auto cut = [](int line, int read = 199) {
+        return "ERROR: Line " + std::to_string(line) + " of '../assets/settings.ini' is longer than 199 bytes. " +
+               "Only its first " + std::to_string(read) + " bytes were read.\n";
     };
     const auto continued = [](int line, const std::string& name) {
         return "ERROR: The indented lines below '" + name + "' in '../assets/settings.ini', from line " +
@@ -259,7 +259,8 @@ TEST_F(Settings, WholeFiles) {
     const std::string malformed = "not a [section] header, a name = value pair or a comment";
     const std::string outside = "a setting outside any [section]";
     const std::string x186(186, 'x'), x197(197, 'x'), x250(250, 'x');
-    const std::string title191(191, 't'), title192(192, 't');  // lines of 199 and 200 characters
+    const std::string title191(191, 't'), title192(192, 't');  // lines of 199 and 200 bytes
+    const std::string title188(188, 't');  // with three two-byte letters, a line of 202 bytes
     const std::string longComment = "; " + std::string(198, 'x');
 
     const struct {
@@ -271,17 +272,20 @@ TEST_F(Settings, WholeFiles) {
         std::string title;
         bool fullscreen;
     } cases[] = {
-        // The parser's buffer holds 199 characters of a line. What a longer line holds past them
-        // is left out: read as a line of its own, a comment could end in a setting.
+        // The parser's buffer holds 199 bytes of a line. What a longer line holds past them is
+        // left out: read as a line of its own, a comment could end in a setting.
         {"long comment under [game]", "[game]\n; " + x197 + "timeLimit = -1\n", cut(2), 1280, 90, "QUARVELLINE",
          false},
         {"long comment under [window]", "[window]\n; old value: " + x186 + "width = 800\nfullscreen = yes\n",
          cut(2), 1280, 90, "QUARVELLINE", true},
-        {"line of 199 characters", "[window]\ntitle = " + title191 + "\n", "", 1280, 90, title191, false},
-        {"line of 199 characters and CR LF", "[window]\r\ntitle = " + title191 + "\r\nwidth = 640\r\n", "", 640, 90,
+        {"line of 199 bytes", "[window]\ntitle = " + title191 + "\n", "", 1280, 90, title191, false},
+        {"line of 199 bytes and CR LF", "[window]\r\ntitle = " + title191 + "\r\nwidth = 640\r\n", "", 640, 90,
          title191, false},
-        {"line of 200 characters", "[window]\ntitle = " + title192 + "\nwidth = 640\n", cut(2), 640, 90, title191,
+        {"line of 200 bytes", "[window]\ntitle = " + title192 + "\nwidth = 640\n", cut(2), 640, 90, title191,
          false},
+        // Byte 199 is the first half of the second é: the cut leaves out the whole letter.
+        {"cut inside a two-byte letter", "[window]\ntitle = " + title188 + "ééé\nwidth = 640\n", cut(2, 198), 640,
+         90, title188 + "é", false},
         {"long comments after a setting and a header",
          "[window]\nwidth = 800 ; " + x250 + "\n[game] ; " + x250 + "\ntimeLimit = 30\n", cut(2), 800, 30,
          "QUARVELLINE", false},
