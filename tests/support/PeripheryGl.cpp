@@ -5,8 +5,11 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <sstream>
+#include <utility>
 
 #include "state/Camera.h"
 #include "state/GlobalState.h"
@@ -206,6 +209,34 @@ int signMismatches(const glm::ivec3& rgb, const glm::ivec3& expected) {
         }
     }
     return mismatches;
+}
+
+bool hitCube(const glm::vec3& origin, const glm::vec3& dir, glm::vec3& point, glm::vec3& normal, float edge) {
+    float tMin = 0.0f, tMax = std::numeric_limits<float>::infinity();
+    int axisIn = -1;
+    for (int axis = 0; axis < 3; ++axis) {
+        if (std::abs(dir[axis]) < 1e-9f) {
+            if (std::abs(origin[axis]) > 0.5f) return false;
+            continue;
+        }
+        float t0 = (-0.5f - origin[axis]) / dir[axis];
+        float t1 = (0.5f - origin[axis]) / dir[axis];
+        if (t0 > t1) std::swap(t0, t1);
+        if (t0 > tMin) {
+            tMin = t0;
+            axisIn = axis;
+        }
+        tMax = std::min(tMax, t1);
+        if (tMin > tMax) return false;
+    }
+    if (axisIn < 0) return false;
+    point = origin + dir * tMin;
+    normal = glm::vec3(0.0f);
+    normal[axisIn] = point[axisIn] > 0.0f ? 1.0f : -1.0f;
+    for (int axis = 0; axis < 3; ++axis) {
+        if (axis != axisIn && std::abs(point[axis]) > 0.5f - edge) return false;
+    }
+    return true;
 }
 
 std::vector<std::string> lines(const std::string& text) {

@@ -66,6 +66,10 @@ glm::ivec3 expectedSigns(const glm::vec3& direction, float margin = 0.2f);
 // How many of the judged channels of a pixel disagree with the expected signs.
 int signMismatches(const glm::ivec3& rgb, const glm::ivec3& expected);
 
+// Where a ray from `origin` along `dir` enters the cube of half-size 0.5 at the origin, with
+// the side's outward normal; false when it misses or lands within `edge` of a cube edge.
+bool hitCube(const glm::vec3& origin, const glm::vec3& dir, glm::vec3& point, glm::vec3& normal, float edge);
+
 // Captured standard output of a block, split into lines.
 std::vector<std::string> lines(const std::string& text);
 

@@ -1,7 +1,6 @@
 // The environment capture and the mirror cube through the game's programs: what the capture
 // restores, what the cube sends, how big it appears, and that it reflects the world the right
 // way round.
-#include <limits>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -25,36 +24,6 @@ namespace {
 std::shared_ptr<Shader> program(const std::string& folder, const std::string& stem) {
     const std::string base = "../assets/shaders/" + folder + "/" + stem;
     return std::make_shared<Shader>(base + ".vert", base + ".frag");
-}
-
-// Where a ray from `origin` along `dir` enters the cube of half-size 0.5 at the origin, with
-// the face's outward normal; false when it misses or lands within `edge` of a cube edge.
-bool hitCube(const glm::vec3& origin, const glm::vec3& dir, glm::vec3& point, glm::vec3& normal, float edge) {
-    float tMin = 0.0f, tMax = std::numeric_limits<float>::infinity();
-    int axisIn = -1;
-    for (int axis = 0; axis < 3; ++axis) {
-        if (std::abs(dir[axis]) < 1e-9f) {
-            if (std::abs(origin[axis]) > 0.5f) return false;
-            continue;
-        }
-        float t0 = (-0.5f - origin[axis]) / dir[axis];
-        float t1 = (0.5f - origin[axis]) / dir[axis];
-        if (t0 > t1) std::swap(t0, t1);
-        if (t0 > tMin) {
-            tMin = t0;
-            axisIn = axis;
-        }
-        tMax = std::min(tMax, t1);
-        if (tMin > tMax) return false;
-    }
-    if (axisIn < 0) return false;
-    point = origin + dir * tMin;
-    normal = glm::vec3(0.0f);
-    normal[axisIn] = point[axisIn] > 0.0f ? 1.0f : -1.0f;
-    for (int axis = 0; axis < 3; ++axis) {
-        if (axis != axisIn && std::abs(point[axis]) > 0.5f - edge) return false;
-    }
-    return true;
 }
 
 class EnvironmentMapGl : public PeripheryGlTest {
@@ -251,7 +220,7 @@ TEST_F(EnvironmentMapGl, MirrorCubeReflectsTheCapturedWorldTheRightWayRound) {
                 const glm::vec4 b = unproject * glm::vec4(nx, ny, 1.0f, 1.0f);
                 const glm::vec3 dir = glm::normalize(glm::vec3(b) / b.w - glm::vec3(a) / a.w);
                 glm::vec3 point, normal;
-                if (!hitCube(v.eye, dir, point, normal, 0.02f)) {
+                if (!periph::hitCube(v.eye, dir, point, normal, 0.02f)) {
                     continue;
                 }
                 const glm::ivec3 pixel = drawn.rgb(x, y);
