@@ -821,14 +821,15 @@ void nearCubeScript(Driver& d, unsigned int seed, int frames) {
         }
     };
 
+    auto more = [&d, frames] { return d.game().passes() < frames; };
     enterTheGame();
-    while (d.game().passes() < frames) {
+    while (more()) {
         const float pick = uniform(0.0f, 1.0f);
         if (pick < 0.4f) {
             // Scattered: most passes a new placement, facing the cube within 35 degrees, half of
             // them by a seam of the capture's side faces, where his bounds reach two faces.
             run(chance(0.8));
-            for (int i = static_cast<int>(uniform(10.0f, 40.0f)); i > 0; --i) {
+            for (int i = static_cast<int>(uniform(10.0f, 40.0f)); i > 0 && more(); --i) {
                 if (chance(0.9)) {
                     const float azimuth = chance(0.5) ? uniform(0.0f, 360.0f)
                                                       : 45.0f + 90.0f * std::floor(uniform(0.0f, 4.0f)) +
@@ -849,7 +850,7 @@ void nearCubeScript(Driver& d, unsigned int seed, int frames) {
                                             : (chance(0.5) ? 1.0f : -1.0f) * uniform(85.0f, 120.0f);
             const float facing = azimuth + 180.0f + away;
             const bool turn = chance(0.8);  // the facing sways, or the place round the cube
-            for (int i = static_cast<int>(uniform(10.0f, 30.0f)); i > 0; --i) {
+            for (int i = static_cast<int>(uniform(10.0f, 30.0f)); i > 0 && more(); --i) {
                 const float sway = (i % 2) * 9.0f;
                 d.place(at(distance, azimuth + (turn ? 0.0f : sway)), facing + sway);
                 pass();
@@ -860,14 +861,14 @@ void nearCubeScript(Driver& d, unsigned int seed, int frames) {
             const glm::vec3 start(uniform(-3.0f, 3.0f), standingHeight, z);
             d.place(start, azimuthOf(start) + 180.0f + uniform(-10.0f, 10.0f));
             run(true);
-            for (int i = 0; i < 150 && glm::length(Player::getInstance()->position) > 2.6f; ++i) {
+            for (int i = 0; i < 150 && more() && glm::length(Player::getInstance()->position) > 2.6f; ++i) {
                 pass();
             }
             run(chance(0.5));
             float azimuth = azimuthOf(Player::getInstance()->position);
             const float stride = (chance(0.5) ? 1.0f : -1.0f) * uniform(6.0f, 15.0f);
             const float distance = uniform(1.5f, 2.9f);
-            for (int i = static_cast<int>(uniform(10.0f, 30.0f)); i > 0; --i) {
+            for (int i = static_cast<int>(uniform(10.0f, 30.0f)); i > 0 && more(); --i) {
                 azimuth += stride;
                 d.place(at(distance, azimuth), azimuth + 180.0f + uniform(-20.0f, 20.0f));
                 pass();
