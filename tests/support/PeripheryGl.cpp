@@ -183,13 +183,17 @@ unsigned int createSignCubeMap(int size) {
                      rgb.data());
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     }
+    sampleCubeMapAsTheMirrorDoes();
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    return texture;
+}
+
+void sampleCubeMapAsTheMirrorDoes() {
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
-    return texture;
 }
 
 glm::ivec3 expectedSigns(const glm::vec3& direction, float margin) {

@@ -59,6 +59,10 @@ glm::vec3 cubeTexelDirection(int face, int i, int j, int size);
 // up as the wrong sign pattern, and a mild tint cannot move a channel across the middle.
 unsigned int createSignCubeMap(int size);
 
+// The bound cube map's sampling, as the game's environment map is sampled: nearest texels,
+// clamped at the edges.
+void sampleCubeMapAsTheMirrorDoes();
+
 // The sign pattern a direction should show, per component: 1 (> 0), 0 (< 0), or -1 where the
 // component is too close to 0 (below `margin` of the length) to be judged.
 glm::ivec3 expectedSigns(const glm::vec3& direction, float margin = 0.2f);
