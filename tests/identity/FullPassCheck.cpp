@@ -219,13 +219,12 @@ private:
 
 // What a run reached of the capture's kinds of draw, counted as the game draws.
 struct Reach {
-    long passes = 0;
     unsigned long faces = 0;             // faces drawn, whole or in part
     unsigned long partialFaces = 0;      // of them, in part (within the thief's rectangles)
     unsigned long facesWithoutStep = 0;  // of them, on passes without a fixed step
     unsigned long partialThenWhole = 0;  // captures that drew a face in part, then a later one whole
 
-    std::string line() const {
+    std::string line(int passes) const {
         return std::to_string(passes) + " passes, " + std::to_string(faces) + " faces drawn, " +
                std::to_string(partialFaces) + " in part, " + std::to_string(facesWithoutStep) +
                " on passes without a step, " + std::to_string(partialThenWhole) +
@@ -372,7 +371,7 @@ public:
 
     const Reach& reach() const { return reach_; }
     void sendReach() {
-        const std::string text = reach_.line();
+        const std::string text = reach_.line(game_.passes());
         Header header{Kind::Reach, static_cast<std::uint32_t>(game_.passes()), 0, 0,
                       static_cast<std::uint32_t>(text.size())};
         if (!writeAll(fd_, &header, sizeof header) || !writeAll(fd_, text.data(), text.size())) {
@@ -417,7 +416,6 @@ private:
 
     void countReach(const EnvironmentMap& map, const EnvironmentMap::DrawTally& before, unsigned long generation) {
         const EnvironmentMap::DrawTally& after = map.drawTally;
-        reach_.passes += 1;
         reach_.faces += after.faces - before.faces;
         reach_.partialFaces += after.partialFaces - before.partialFaces;
         reach_.partialThenWhole += after.partialThenWhole - before.partialThenWhole;
@@ -496,15 +494,20 @@ void displayKeys(Driver& d) {
 bool gameRuns() { return !introActive && !introEnding && !gameOver && !paused; }
 float distanceToOrigin() { return glm::length(Player::getInstance()->position); }
 
-// A restart, played through its loading screen and the overlay's closing fade, both cut short.
-void restartAndPlay(Driver& d, const std::string& what) {
+// The loading screen and the overlay's closing fade, both cut short, into the run.
+void playPastTheLoadingScreen(Driver& d, const std::string& what) {
     const FadeTimings& fades = *FadeTimings::getInstance();
-    d.tap(GLFW_KEY_N);
     d.passes(2);
     d.setTextTicks(fades.shortFadeOutStart - 3);
     d.passUntil([] { return !introActive; }, 10, "past the loading screen " + what);
     d.setTextTicks(fades.shortFadeOutEnd - 3);
     d.passUntil(gameRuns, 10, "in the run " + what);
+}
+
+// A restart, played through its loading screen into the run.
+void restartAndPlay(Driver& d, const std::string& what) {
+    d.tap(GLFW_KEY_N);
+    playPastTheLoadingScreen(d, what);
 }
 
 // The title (its fades, its end and its closing fade over the first game frames), the game by
@@ -772,7 +775,6 @@ void randomScript(Driver& d, unsigned int seed, int frames) {
 // one drawn in part). Mouse turns, jumps, W, F3 and F4 come in between. Distances are from the
 // cube's centre, angles in degrees, positions in physics space.
 void nearCubeScript(Driver& d, unsigned int seed, int frames) {
-    const FadeTimings& fades = *FadeTimings::getInstance();
     std::mt19937 random(seed);
     auto uniform = [&random](float low, float high) {
         return std::uniform_real_distribution<float>(low, high)(random);
@@ -792,13 +794,6 @@ void nearCubeScript(Driver& d, unsigned int seed, int frames) {
             running = on;
         }
     };
-    auto enterTheGame = [&d, &fades] {
-        d.passes(2);
-        d.setTextTicks(fades.shortFadeOutStart - 3);
-        d.passUntil([] { return !introActive; }, 10, "past the loading screen");
-        d.setTextTicks(fades.shortFadeOutEnd - 3);
-        d.passUntil(gameRuns, 10, "in the run");
-    };
     // One pass, with the inputs a player gives in between.
     auto pass = [&] {
         if (chance(0.3)) {
@@ -816,13 +811,12 @@ void nearCubeScript(Driver& d, unsigned int seed, int frames) {
         if (gameOver) {  // off the platform after all: back into a run
             running = false;
             d.release(GLFW_KEY_W);
-            d.tap(GLFW_KEY_N);
-            enterTheGame();
+            restartAndPlay(d, "after a fall");
         }
     };
 
     auto more = [&d, frames] { return d.game().passes() < frames; };
-    enterTheGame();
+    playPastTheLoadingScreen(d, "at the start");
     while (more()) {
         const float pick = uniform(0.0f, 1.0f);
         if (pick < 0.4f) {
