@@ -173,10 +173,6 @@ extern phys::Material* physxMaterials[3];      // (0.5, 0.5, 0.6), (10, 10, 0.1)
 //                               does not make it)
 //   Camera::getInstance()       the third-person camera; its aspect is the window's when made
 
-// ---- checks made once a run (not reset) ----------------------------------------------------
-//   checkParserLineLength()     INIReader.cpp: the line length the installed INI parser reads,
-//                               measured before the first settings file is parsed
-
 // ---- test seams (not reset: a fixture sets them once) --------------------------------------
 extern bool drawEveryPassInFull;  // every pass drawn whole, as if no work could be skipped: each
                                   // capture face after every fixed step, a clear on every frame,

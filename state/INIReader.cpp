@@ -24,47 +24,6 @@ struct TextStream {
     INIReader* reader;
 };
 
-// INI_MAX_LINE is the header's default only: the buffer the parser hands ReadLine is the one the
-// installed library was built with, which checkParserLineLength measures.
-static_assert(INIReader::maxLineLength == INI_MAX_LINE - 1,
-              "the parser's line buffer holds one line and its terminator");
-
-// A line far longer than any line buffer inih is built with by default.
-constexpr int probeLineLength = 1002;
-
-// How many bytes of a line of probeLineLength the installed parser reads. Through its own string
-// reader a line longer than its buffer is cut at the buffer's end, and the value of the pair on
-// it shows where; a buffer that grows as needed reads the whole line.
-int parserLineLength() {
-    const std::string text = "[s]\nk=" + std::string(probeLineLength - 2, 'x') + "\n";
-    std::size_t valueLength = 0;
-    ini_parse_string(
-        text.c_str(),
-        [](void* user, const char*, const char* name, const char* value) {
-            if (name != nullptr && value != nullptr && std::strcmp(name, "k") == 0) {
-                *static_cast<std::size_t*>(user) = std::strlen(value);
-            }
-            return 1;
-        },
-        &valueLength);
-    return static_cast<int>(std::strlen("k=") + valueLength);
-}
-
-// Once a run, before the first file is parsed: one line when the installed parser reads another
-// length of a line than the reader counts on, so its cuts fall elsewhere than it reports.
-void checkParserLineLength() {
-    static const bool checked = [] {
-        const int length = parserLineLength();
-        if (length != INIReader::maxLineLength) {
-            std::cout << "ERROR: The installed INI parser read " << length << " bytes of a line of " << probeLineLength
-                      << " where " << INIReader::maxLineLength
-                      << " were expected. Long lines of the settings file are not cut where reported." << std::endl;
-        }
-        return true;
-    }();
-    static_cast<void>(checked);
-}
-
 // The settings file is a few hundred bytes; anything near this is no settings file.
 constexpr std::uintmax_t maxFileSize = 1024 * 1024;
 
@@ -84,16 +43,16 @@ INIReader::INIReader(std::string filename, const std::string& resolvedPath) {
     parseFile(filename, resolvedPath);
 }
 
-INIReader INIReader::fromText(const std::string& text) {
+INIReader INIReader::fromText(const std::string& text, StreamParser parser) {
     INIReader reader;
-    reader.parseText(text);
+    reader.parseText(text, parser);
     return reader;
 }
 
-void INIReader::parseText(const std::string& text) {
+void INIReader::parseText(const std::string& text, StreamParser parser) {
     error = 0;
     TextStream stream{text.data(), text.data() + text.size(), this};
-    const int malformed = ini_parse_stream(ReadLine, &stream, ValueHandler, this);
+    const int malformed = (parser != nullptr ? parser : ini_parse_stream)(ReadLine, &stream, ValueHandler, this);
     lineBuffer = nullptr;
     if (malformed > 0 && (error == 0 || malformed < error)) {
         error = malformed;
@@ -101,9 +60,43 @@ void INIReader::parseText(const std::string& text) {
     }
 }
 
+namespace {
+
+// How many bytes the UTF-8 character that `lead` begins takes; 0 when it begins none (ASCII, a
+// continuation byte, or a byte no character begins with).
+int utf8Length(unsigned char lead) {
+    if (lead >= 0xC0 && lead <= 0xDF) {
+        return 2;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF7) {
+        return 4;
+    }
+    return 0;
+}
+
+// Where to cut a line kept to its first `kept` bytes: there, or at the start of the character the
+// cut splits, one whose lead byte is among the kept bytes and announces more bytes than were kept.
+// A stray continuation byte after a whole character splits nothing.
+std::size_t cutAtWholeCharacter(const char* line, std::size_t kept) {
+    for (std::size_t back = 1; back <= 3 && back <= kept; ++back) {
+        const auto byte = static_cast<unsigned char>(line[kept - back]);
+        if ((byte & 0xC0) != 0x80) {
+            const auto length = static_cast<std::size_t>(utf8Length(byte));
+            return length > back ? kept - back : kept;
+        }
+    }
+    return kept;
+}
+
+}  // namespace
+
 char* INIReader::ReadLine(char* buffer, int size, void* stream) {
     auto* text = static_cast<TextStream*>(stream);
-    if (size <= 0 || text->next == text->end) {
+    // A line needs room for at least one byte: its line end, and the terminator.
+    if (size < 2 || text->next == text->end) {
         return nullptr;
     }
     const char* lineEnd = std::find(text->next, text->end, '\n');
@@ -117,31 +110,26 @@ char* INIReader::ReadLine(char* buffer, int size, void* stream) {
     reader.lineBufferSize = size;
 
     auto length = static_cast<std::size_t>(lineEnd - text->next);
-    const auto room = static_cast<std::size_t>(size - 1);
+    // Room for the line, its line end and the terminator.
+    const auto room = static_cast<std::size_t>(size - 2);
     if (std::memchr(text->next, '\0', length) != nullptr) {
         // The parser would take the line to end at the NUL byte: "width = 8", NUL, "00" would
         // set a width of 8.
         reader.noteUnreadableLine("holds a NUL byte");
         length = 0;
     } else if (length > room) {
-        // The parser reads what its buffer holds. The rest is left out: read as a line of its
-        // own, the end of a long comment could be a setting that takes effect. A cut inside a
-        // UTF-8 character moves back to the character's start (over its continuation bytes,
-        // 10xxxxxx, three at most), so a long title never ends in half a character.
-        const auto continuationByte = [text](std::size_t at) {
-            return (static_cast<unsigned char>(text->next[at]) & 0xC0) == 0x80;
-        };
-        length = room;
-        for (int tail = 0; tail < 3 && length > 0 && continuationByte(length); ++tail) {
-            --length;
-        }
+        // The rest is left out: read as a line of its own, the end of a long comment could be a
+        // setting that takes effect. A long title never ends in half a character.
+        length = cutAtWholeCharacter(text->next, room);
         if (reader.cutLine == 0) {
             reader.cutLine = reader.lineNumber;
             reader.cutLength = static_cast<int>(length);
+            reader.lineLimit = static_cast<int>(room);
         }
     }
     std::memcpy(buffer, text->next, length);
-    buffer[length] = '\0';
+    buffer[length] = '\n';
+    buffer[length + 1] = '\0';
     text->next = following;
     return buffer;
 }
@@ -182,8 +170,7 @@ void INIReader::parseFile(const std::string& filename, const std::string& resolv
         reportLoadFailure(filename, "larger than " + std::to_string(maxFileSize) + " bytes");
         return;
     }
-    checkParserLineLength();
-    parseText(text);
+    parseText(text, nullptr);
 }
 
 std::string INIReader::Get(const std::string& section, const std::string& name,

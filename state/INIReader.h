@@ -15,8 +15,15 @@ public:
     // when it was found nowhere. `filename` is the name the failure line reports.
     INIReader(std::string filename, const std::string& resolvedPath);
 
+    // The parser's side of the reading: inih's ini_parse_stream, or a function that calls the
+    // line reader and the pair handler the way some build or release of it does.
+    using LineReader = char* (*)(char* buffer, int size, void* stream);
+    using PairHandler = int (*)(void* user, const char* section, const char* name, const char* value);
+    using StreamParser = int (*)(LineReader reader, void* stream, PairHandler handler, void* user);
+
     // Parses settings text held in memory, exactly as a file of that content. Prints nothing.
-    static INIReader fromText(const std::string& text);
+    // `parser` is the installed inih's when null.
+    static INIReader fromText(const std::string& text, StreamParser parser = nullptr);
 
     // 0: every line was read; > 0: the number of the first line that could not be read
     // (parsing went on to the end); -1: the file was not found, did not open or was not read.
@@ -25,18 +32,17 @@ public:
     // [section], which no setting is looked up in.
     int ParseError() const { return error; }
 
-    // The most bytes of one line the parser reads (its line buffer, less the terminator). The
-    // first file a run reads checks this against the installed parser and prints one line when
-    // it reads another length.
-    static constexpr int maxLineLength = 199;
-
-    // The number of the first line longer than maxLineLength bytes, 0 when there is none. Of
-    // such a line only its first CutLength() bytes are parsed; the rest is left out.
+    // The number of the first line longer than LineLimit() bytes, 0 when there is none. Of such
+    // a line only its first CutLength() bytes are parsed; the rest is left out.
     int CutLine() const { return cutLine; }
 
-    // How many bytes of the line CutLine names were parsed: maxLineLength, or up to three fewer
+    // How many bytes of the line CutLine names were parsed: LineLimit(), or up to three fewer
     // when the cut would have split a UTF-8 character, which is then left out whole.
     int CutLength() const { return cutLength; }
+
+    // The most bytes of a line the parser took when CutLine's line was read: its line buffer
+    // less the line end and the terminator (198 with inih's default buffer). 0 with no cut.
+    int LineLimit() const { return lineLimit; }
 
     // Why the line ParseError names could not be read; empty when it names none.
     const std::string& ParseErrorReason() const { return errorReason; }
@@ -73,11 +79,13 @@ private:
     INIReader() = default;
 
     void parseFile(const std::string& filename, const std::string& resolvedPath);
-    void parseText(const std::string& text);
+    void parseText(const std::string& text, StreamParser parser);
 
-    // The parser's line reader: hands over the next line of the text (a TextStream), without
-    // its line end, and no more of it than the parser's buffer holds, ending on a whole UTF-8
-    // character; an empty line in place of one holding a NUL byte.
+    // The parser's line reader, which hands over the next line of the text (a TextStream) as
+    // fgets would: ending in its line end, which always fits, so the parser never sees a line
+    // that fills its buffer without one (releases differ in what they do then). A longer line
+    // is cut on a whole UTF-8 character and the rest of it left out; a line holding a NUL byte
+    // is handed over as a blank line. Never an empty string: the end of the text is null.
     static char* ReadLine(char* buffer, int size, void* stream);
 
     // The line the parser is at cannot be read; the first such line is the one reported.
@@ -87,6 +95,7 @@ private:
     std::string errorReason;
     int cutLine = 0;
     int cutLength = 0;
+    int lineLimit = 0;
     std::map<std::string, std::string> values;
     std::map<std::string, int> continuedAt;
 

@@ -24,21 +24,78 @@ constexpr const char* settingsFile = "../assets/settings.ini";
 // and its context exist, so it cannot ask the driver for its own limits; none can be smaller.
 constexpr int maxWindowSide = 16384;
 
-// The text with its control characters written out ("\n", "\x1B"), so that a value spread
-// over continuation lines, or bytes that are no text, stay on one console line.
+// The code point of the well-formed UTF-8 character at `at` and how many bytes it takes; a
+// length of 0 when the bytes there are none: a stray continuation byte, a lead byte without all
+// its continuation bytes, an overlong form, a surrogate or a code point beyond U+10FFFF.
+std::size_t utf8Character(const std::string& text, std::size_t at, char32_t& codePoint) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = 0;
+    char32_t least = 0;
+    if (lead >= 0xC0 && lead <= 0xDF) {
+        length = 2;
+        least = 0x80;
+        codePoint = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        least = 0x800;
+        codePoint = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF7) {
+        length = 4;
+        least = 0x10000;
+        codePoint = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (text.size() - at < length) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(text[at + i]);
+        if ((byte & 0xC0) != 0x80) {
+            return 0;
+        }
+        codePoint = (codePoint << 6) | (byte & 0x3F);
+    }
+    const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
+    return codePoint < least || codePoint > 0x10FFFF || surrogate ? 0 : length;
+}
+
+// The text as one console line that a terminal shows and does not act on: a line feed as "\n";
+// each byte of a control character (C0, DEL, and the C1 controls U+0080 to U+009F, some of which
+// start escape sequences) and each byte that is no part of well-formed UTF-8 as "\xHH". The
+// window title is never passed through this: it stays as the file says.
 std::string printable(const std::string& text) {
+    static const char digits[] = "0123456789ABCDEF";
     std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\n') {
+    const auto writeOut = [&shown](unsigned char byte) {
+        shown += "\\x";
+        shown += digits[byte >> 4];
+        shown += digits[byte & 0xF];
+    };
+    for (std::size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte == '\n') {
             shown += "\\n";
+            ++at;
         } else if (byte < 0x20 || byte == 0x7F) {
-            static const char digits[] = "0123456789ABCDEF";
-            shown += "\\x";
-            shown += digits[byte >> 4];
-            shown += digits[byte & 0xF];
+            writeOut(byte);
+            ++at;
+        } else if (byte < 0x80) {
+            shown += text[at];
+            ++at;
         } else {
-            shown += c;
+            char32_t codePoint = 0;
+            const std::size_t length = utf8Character(text, at, codePoint);
+            if (length == 0 || codePoint <= 0x9F) {
+                const std::size_t bytes = length == 0 ? 1 : length;
+                for (std::size_t i = 0; i < bytes; ++i) {
+                    writeOut(static_cast<unsigned char>(text[at + i]));
+                }
+                at += bytes;
+            } else {
+                shown.append(text, at, length);
+                at += length;
+            }
         }
     }
     return shown;
@@ -181,7 +238,7 @@ void reportLines(const INIReader& reader) {
     const int cut = reader.CutLine();
     const auto reportCut = [cut, &reader] {
         std::cout << "ERROR: Line " << cut << " of '" << settingsFile << "' is longer than "
-                  << INIReader::maxLineLength << " bytes. Only its first " << reader.CutLength()
+                  << reader.LineLimit() << " bytes. Only its first " << reader.CutLength()
                   << " bytes were read." << std::endl;
     };
     const bool cutFirst = cut > 0 && (unreadable == 0 || cut <= unreadable);

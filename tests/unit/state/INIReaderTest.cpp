@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "support/CaptureStdout.h"
+#include "support/ParserStandIn.h"
 
 namespace {
 
@@ -217,4 +219,100 @@ TEST(INIReader, UpwardSearchFindingNothingReportsTheMissingFile) {
     const INIReader reader(name);
     EXPECT_EQ(out.text(), missingMessage(name));
     EXPECT_EQ(reader.ParseError(), -1);
+}
+
+// The parser's releases differ after a line that fills its buffer without a line end; the
+// reader never hands it one, so every release reads the same pairs. The stand-ins also check
+// each line handed over against fgets's contract (no empty string, a line end only at the end).
+TEST(INIReader, EveryReleaseOfTheParserReadsTheTextAlike) {
+    const std::string title190(190, 't'), title191(191, 't'), title192(192, 't');
+    const std::string texts[] = {
+        // A line of 199 bytes, then a blank line: r59's rule once lost every pair after it.
+        "[window]\ntitle = " + title191 + "\n\nwidth = 640\nheight = 500\n[game]\ntimeLimit = 30\n",
+        "[window]\ntitle = " + title190 + "\nwidth = 640\n",          // 198 bytes: read whole
+        "[window]\ntitle = " + title192 + "\r\n\r\nwidth = 640\r\n",  // 200 bytes, CR LF
+        std::string("[window]\nwidth = 8\0 00\n\nheight = 500\n", 36),
+        "[window]\n\n\n; " + std::string(400, ';') + "\nwidth = 640\ntitle = " + std::string(300, 'x'),
+        "[window]\nwidth = 640\n  " + std::string(250, 'c') + "\nheight = 500",
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        const INIReader installed = INIReader::fromText(text, parser_stand_in::parse<0, false>);
+        const parser_stand_in::Record lineAfterLine = parser_stand_in::record();
+        const INIReader discarding = INIReader::fromText(text, parser_stand_in::parse<0, true>);
+        const parser_stand_in::Record laterRelease = parser_stand_in::record();
+        EXPECT_EQ(lineAfterLine.faults, std::vector<std::string>());
+        EXPECT_EQ(laterRelease.faults, std::vector<std::string>());
+        EXPECT_EQ(laterRelease.discardedReads, 0);
+        EXPECT_EQ(laterRelease.pairs, lineAfterLine.pairs);
+        EXPECT_FALSE(lineAfterLine.pairs.empty());
+        EXPECT_EQ(discarding.ParseError(), installed.ParseError());
+        EXPECT_EQ(discarding.CutLine(), installed.CutLine());
+        EXPECT_EQ(discarding.CutLength(), installed.CutLength());
+        const INIReader plain = INIReader::fromText(text);
+        EXPECT_EQ(plain.ParseError(), installed.ParseError());
+        for (const char* name : {"width", "height", "title"}) {
+            EXPECT_EQ(plain.Get("window", name, "-"), installed.Get("window", name, "-")) << name;
+            EXPECT_EQ(discarding.Get("window", name, "-"), installed.Get("window", name, "-")) << name;
+        }
+    }
+
+    const INIReader first = INIReader::fromText(texts[0], parser_stand_in::parse<0, true>);
+    EXPECT_EQ(first.ParseError(), 0);
+    EXPECT_EQ(first.CutLine(), 2);
+    EXPECT_EQ(first.LineLimit(), 198);
+    EXPECT_EQ(first.Get("window", "title", ""), title190);
+    EXPECT_EQ(first.GetInteger("window", "width", 0), 640);
+    EXPECT_EQ(first.GetInteger("window", "height", 0), 500);
+    EXPECT_EQ(first.GetInteger("game", "timeLimit", 0), 30);
+
+    EXPECT_EQ(INIReader::fromText(texts[1], parser_stand_in::parse<0, true>).CutLine(), 0);
+    const INIReader nul = INIReader::fromText(texts[3], parser_stand_in::parse<0, true>);
+    EXPECT_EQ(nul.ParseError(), 2);
+    EXPECT_EQ(nul.GetInteger("window", "width", 0), 0);
+    EXPECT_EQ(nul.GetInteger("window", "height", 0), 500);
+    const INIReader lastLine = INIReader::fromText(texts[4], parser_stand_in::parse<0, true>);
+    EXPECT_EQ(lastLine.CutLine(), 4);
+    EXPECT_EQ(lastLine.GetInteger("window", "width", 0), 640);
+    EXPECT_EQ(lastLine.Get("window", "title", ""), std::string(198 - 8, 'x'));
+}
+
+// A parser built with another line buffer: the cut falls where that buffer ends, and the
+// reader says so.
+TEST(INIReader, LongLinesAreCutToTheBufferTheParserHands) {
+    const std::string text = "[window]\ntitle = " + std::string(100, 't') + "\nwidth = 640\n";
+    for (const auto parse : {parser_stand_in::parse<64, false>, parser_stand_in::parse<64, true>}) {
+        const INIReader reader = INIReader::fromText(text, parse);
+        EXPECT_EQ(parser_stand_in::record().faults, std::vector<std::string>());
+        EXPECT_EQ(parser_stand_in::record().discardedReads, 0);
+        EXPECT_EQ(reader.CutLine(), 2);
+        EXPECT_EQ(reader.LineLimit(), 62);
+        EXPECT_EQ(reader.CutLength(), 62);
+        EXPECT_EQ(reader.Get("window", "title", ""), std::string(62 - 8, 't'));
+        EXPECT_EQ(reader.GetInteger("window", "width", 0), 640);
+    }
+}
+
+// A cut after each byte of a 2-, 3- and 4-byte character: a character the cut splits is left out
+// whole, one it leaves whole is kept, and a stray continuation byte after a whole character
+// splits nothing.
+TEST(INIReader, ALongLineIsCutOnAWholeCharacter) {
+    for (const std::string character : {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"}) {
+        for (std::size_t keptBytes = 1; keptBytes <= character.size(); ++keptBytes) {
+            SCOPED_TRACE(std::to_string(character.size()) + "-byte character, " + std::to_string(keptBytes) +
+                         " of its bytes within the limit");
+            // "t=" and the padding fill the line up to the character; the limit is 198 bytes.
+            const std::string padding(196 - keptBytes, 'x');
+            const INIReader reader = INIReader::fromText("[w]\nt=" + padding + character + "yyyy\nu=1\n");
+            const bool whole = keptBytes == character.size();
+            EXPECT_EQ(reader.CutLine(), 2);
+            EXPECT_EQ(reader.CutLength(), whole ? 198 : static_cast<int>(198 - keptBytes));
+            EXPECT_EQ(reader.Get("w", "t", ""), whole ? padding + character : padding);
+            EXPECT_EQ(reader.GetInteger("w", "u", 0), 1);
+        }
+    }
+    const std::string padding(192, 'x');
+    const INIReader stray = INIReader::fromText("[w]\nt=" + padding + "\xF0\x9F\x98\x80\x80zz\n");
+    EXPECT_EQ(stray.CutLength(), 198);
+    EXPECT_EQ(stray.Get("w", "t", ""), padding + "\xF0\x9F\x98\x80");
 }

@@ -123,6 +123,13 @@ TEST_F(Settings, NumberValues) {
         {"width", "wide", 1280, "not a number", nullptr},
         {"width", "1e3", 1280, "not a number", nullptr},
         {"width", "12\x1B[2J", 1280, "not a number", "12\\x1B[2J"},
+        // C1 controls (0x9B is the 8-bit CSI) and bytes of no well-formed UTF-8 are written out
+        // too; other characters stay as they are.
+        {"width", "\xC2\x9B" "31m", 1280, "not a number", "\\xC2\\x9B31m"},
+        {"width", "\xC2\x80\xC2\x9F\xC2\xA0\xF0\x9F\x98\x80", 1280, "not a number",
+         "\\xC2\\x80\\xC2\\x9F\xC2\xA0\xF0\x9F\x98\x80"},
+        {"width", "\xFF\xC0\x9B\xED\xA0\x80\xE2\x82" "1", 1280, "not a number",
+         "\\xFF\\xC0\\x9B\\xED\\xA0\\x80\\xE2\\x821"},
         {"refreshRate", "144", 144, nullptr, nullptr},
         {"refreshRate", "59.94", 59, nullptr, nullptr},
         {"refreshRate", "0", 60, "less than 1", nullptr},
@@ -248,8 +255,8 @@ TEST_F(Settings, WholeFiles) {
         return "ERROR: Could not read line " + std::to_string(line) + " of '../assets/settings.ini' (" + reason +
                "). Using default values for what could not be read.\n";
     };
-    const auto cut = [](int line, int read = 199) {
-        return "ERROR: Line " + std::to_string(line) + " of '../assets/settings.ini' is longer than 199 bytes. " +
+    const auto cut = [](int line, int read = 198) {
+        return "ERROR: Line " + std::to_string(line) + " of '../assets/settings.ini' is longer than 198 bytes. " +
                "Only its first " + std::to_string(read) + " bytes were read.\n";
     };
     const auto continued = [](int line, const std::string& name) {
@@ -259,8 +266,8 @@ TEST_F(Settings, WholeFiles) {
     const std::string malformed = "not a [section] header, a name = value pair or a comment";
     const std::string outside = "a setting outside any [section]";
     const std::string x186(186, 'x'), x197(197, 'x'), x250(250, 'x');
-    const std::string title191(191, 't'), title192(192, 't');  // lines of 199 and 200 bytes
-    const std::string title188(188, 't');  // with three two-byte letters, a line of 202 bytes
+    const std::string title190(190, 't'), title191(191, 't');  // lines of 198 and 199 bytes
+    const std::string title187(187, 't');  // with three two-byte letters, a line of 201 bytes
     const std::string longComment = "; " + std::string(198, 'x');
 
     const struct {
@@ -272,20 +279,32 @@ TEST_F(Settings, WholeFiles) {
         std::string title;
         bool fullscreen;
     } cases[] = {
-        // The parser's buffer holds 199 bytes of a line. What a longer line holds past them is
-        // left out: read as a line of its own, a comment could end in a setting.
+        // The parser's buffer holds 198 bytes of a line and its line end. What a longer line
+        // holds past them is left out: read as a line of its own, a comment could end in a
+        // setting.
         {"long comment under [game]", "[game]\n; " + x197 + "timeLimit = -1\n", cut(2), 1280, 90, "QUARVELLINE",
          false},
         {"long comment under [window]", "[window]\n; old value: " + x186 + "width = 800\nfullscreen = yes\n",
          cut(2), 1280, 90, "QUARVELLINE", true},
-        {"line of 199 bytes", "[window]\ntitle = " + title191 + "\n", "", 1280, 90, title191, false},
-        {"line of 199 bytes and CR LF", "[window]\r\ntitle = " + title191 + "\r\nwidth = 640\r\n", "", 640, 90,
-         title191, false},
-        {"line of 200 bytes", "[window]\ntitle = " + title192 + "\nwidth = 640\n", cut(2), 640, 90, title191,
+        {"line of 198 bytes", "[window]\ntitle = " + title190 + "\n", "", 1280, 90, title190, false},
+        {"line of 198 bytes and CR LF", "[window]\r\ntitle = " + title190 + "\r\nwidth = 640\r\n", "", 640, 90,
+         title190, false},
+        {"line of 199 bytes", "[window]\ntitle = " + title191 + "\nwidth = 640\n", cut(2), 640, 90, title190,
          false},
-        // Byte 199 is the first half of the second é: the cut leaves out the whole letter.
-        {"cut inside a two-byte letter", "[window]\ntitle = " + title188 + "ééé\nwidth = 640\n", cut(2, 198), 640,
-         90, title188 + "é", false},
+        // Byte 198 is the first half of the second é: the cut leaves out the whole letter.
+        {"cut inside a two-byte letter", "[window]\ntitle = " + title187 + "ééé\nwidth = 640\n", cut(2, 197), 640,
+         90, title187 + "é", false},
+        // With CR alone between lines the file is one line: a header, and the rest unread.
+        {"CR line ends", "[window]\rwidth = 640\rfullscreen = yes\r", "", 1280, 90, "QUARVELLINE", false},
+        {"CR line ends, a long file", "[window]\rtitle = A\r; " + x250 + "\r", cut(1), 1280, 90, "QUARVELLINE",
+         false},
+        {"CR line ends, a pair first", "width = 640\r[window]\rfullscreen = yes\r", unreadable(1, outside), 1280,
+         90, "QUARVELLINE", false},
+        // No name: the pair is passed over, and an indented line below it is a pair of its own.
+        {"a pair with no name", "[window]\n= 800\n  width = 640\n", "", 640, 90, "QUARVELLINE", false},
+        // A header with nothing in its brackets starts no section.
+        {"an empty header", "[window]\nfullscreen = yes\n[]\nwidth = 640\n", unreadable(4, outside), 1280, 90,
+         "QUARVELLINE", true},
         {"long comments after a setting and a header",
          "[window]\nwidth = 800 ; " + x250 + "\n[game] ; " + x250 + "\ntimeLimit = 30\n", cut(2), 800, 30,
          "QUARVELLINE", false},
