@@ -39,6 +39,11 @@
 // step, and captures that drew a face in part and then a later one whole; a run near the cube
 // that reaches none of one of them fails.
 //
+// A run's line ends in "same", or in FAILED and what failed it: pictures, console, coverage, a
+// pass without a picture, a window exposed and not drawn again, the script (a state it waits for
+// not reached, a pass held back) or a side that ended early; several where several did. The
+// last line counts the runs that failed and names each with its reasons.
+//
 // The random runs play fixed seeds, so that a run is red only for a fault it can show and each
 // green run proves the same: the seed that found the pause picture's clear in outlines, and
 // two more. A fresh seed and a longer run are one variable away. A script that no
@@ -88,13 +93,46 @@ enum class Kind : std::uint32_t { Frame = 1, Complaint = 2, Done = 3, Reach = 4 
 // Set in a frame's header when the window was exposed before the pass: what it showed is gone.
 constexpr std::uint32_t exposedBeforePass = 1;
 
+// What fails a run (bits of a mask: a run may fail for several at once). Its line and the
+// summary name each.
+enum Failure : std::uint32_t {
+    picturesDiffer = 1u << 0,      // a pass showed another picture than the one drawn in full
+    consoleError = 1u << 1,        // an error line on the game's console
+    coverageShort = 1u << 2,       // a run near the cube reached none of a kind of draw
+    passWithoutPicture = 1u << 3,  // a pass of the side drawn in full presented none
+    notDrawnAgain = 1u << 4,       // the window exposed (or new) and nothing presented since
+    scriptStuck = 1u << 5,         // a state the script waits for not reached, or a pass held back
+    endedEarly = 1u << 6,          // a side did not start, or ended before the other or its script
+};
+
+// "console, coverage" for a mask of failures.
+std::string failureNames(std::uint32_t failures) {
+    static const std::pair<Failure, const char*> names[] = {
+        {picturesDiffer, "pictures"},
+        {consoleError, "console"},
+        {coverageShort, "coverage"},
+        {passWithoutPicture, "pass without a picture"},
+        {notDrawnAgain, "exposed, not drawn again"},
+        {scriptStuck, "script"},
+        {endedEarly, "ended early"},
+    };
+    std::string text;
+    for (const auto& [failure, name] : names) {
+        if (failures & failure) {
+            text += text.empty() ? name : std::string(", ") + name;
+        }
+    }
+    return text;
+}
+
 struct Header {
     Kind kind;
     std::uint32_t pass;
     std::int32_t width;   // of the picture that follows; 0 when the pass presented none
     std::int32_t height;
     std::uint32_t textBytes;
-    std::uint32_t flags = 0;
+    std::uint32_t flags = 0;    // of a frame: exposedBeforePass
+    std::uint32_t failure = 0;  // of a complaint: what kind of failure it is
 };
 
 bool writeAll(int fd, const void* data, std::size_t size) {
@@ -267,7 +305,7 @@ public:
         const EnvironmentMap::DrawTally before = map.drawTally;
         const unsigned long generation = map.scene.generation;
         if (!game_.pass()) {
-            complain("the frame gate held pass " + std::to_string(game_.passes()) + " back");
+            complain(scriptStuck, "the frame gate held pass " + std::to_string(game_.passes()) + " back");
         }
         countReach(map, before, generation);
         readConsole();
@@ -310,7 +348,7 @@ public:
             pass();
         }
         if (!condition()) {
-            complain("after " + std::to_string(limit) + " more passes still not " + what);
+            complain(scriptStuck, "after " + std::to_string(limit) + " more passes still not " + what);
         }
     }
 
@@ -358,9 +396,9 @@ public:
         player.position = position;
     }
 
-    void complain(const std::string& text) {
+    void complain(Failure failure, const std::string& text) {
         Header header{Kind::Complaint, static_cast<std::uint32_t>(game_.passes()), 0, 0,
-                      static_cast<std::uint32_t>(text.size())};
+                      static_cast<std::uint32_t>(text.size()), 0, failure};
         if (!writeAll(fd_, &header, sizeof header) || !writeAll(fd_, text.data(), text.size())) {
             _exit(3);
         }
@@ -381,7 +419,8 @@ public:
 
     void done() {
         if (faultLines_ > 1) {
-            complain("console: " + std::to_string(faultLines_ - 1) + " more such lines in the passes after");
+            complain(consoleError,
+                     "console: " + std::to_string(faultLines_ - 1) + " more such lines in the passes after");
         }
         Header header{Kind::Done, static_cast<std::uint32_t>(game_.passes()), 0, 0, 0};
         writeAll(fd_, &header, sizeof header);
@@ -409,7 +448,7 @@ private:
             std::fprintf(stderr, "%s, %s %d: %s\n", drawEveryPassInFull ? "in full" : "as the game draws",
                          toTheEnd ? "after pass" : "pass", game_.passes(), line.c_str());
             if (isFaultLine(line) && faultLines_++ == 0) {
-                complain(std::string(toTheEnd ? "console after the last pass: " : "console: ") + line);
+                complain(consoleError, std::string(toTheEnd ? "console after the last pass: " : "console: ") + line);
             }
         }
     }
@@ -890,7 +929,11 @@ struct Side {
     scripted::Image screen;     // what the window shows after the last pass
     bool screenKnown = false;   // false before the first picture and after an expose until the next
     bool presented = false;     // the last pass presented a picture
-    std::vector<std::string> complaints;
+    struct Complaint {
+        Failure failure;
+        std::string text;
+    };
+    std::vector<Complaint> complaints;
     std::string reach;  // what the run reached (as the game draws)
     bool done = false;
 };
@@ -915,7 +958,7 @@ void startSide(const Run& run, bool full, Side& side) {
         scripted::Game game;
         if (!game.start(run.options)) {
             const std::string text = "the game could not start:\n" + game.transcript();
-            Header header{Kind::Complaint, 0, 0, 0, static_cast<std::uint32_t>(text.size())};
+            Header header{Kind::Complaint, 0, 0, 0, static_cast<std::uint32_t>(text.size()), 0, endedEarly};
             writeAll(fds[1], &header, sizeof header);
             writeAll(fds[1], text.data(), text.size());
             _exit(1);
@@ -928,7 +971,7 @@ void startSide(const Run& run, bool full, Side& side) {
         std::istringstream transcript(game.transcript());
         for (std::string line; std::getline(transcript, line);) {
             if (isFaultLine(line)) {
-                driver.complain("console at start-up or shut-down: " + line);
+                driver.complain(consoleError, "console at start-up or shut-down: " + line);
                 break;
             }
         }
@@ -943,7 +986,7 @@ void startSide(const Run& run, bool full, Side& side) {
             driver.sendReach();
             const std::string missing = driver.reach().missing(run.options.framesPerSecond > 60);
             if (run.mustReachEveryDraw && !missing.empty()) {
-                driver.complain("the run no longer reaches what it is for: " + missing);
+                driver.complain(coverageShort, "the run no longer reaches what it is for: " + missing);
             }
         }
         driver.done();
@@ -958,7 +1001,7 @@ void startSide(const Run& run, bool full, Side& side) {
 bool nextFrame(Side& side, Message& frame) {
     while (!side.done) {
         if (!readMessage(side.fd, frame)) {
-            side.complaints.push_back("the child ended without finishing its script");
+            side.complaints.push_back({endedEarly, "the child ended without finishing its script"});
             side.done = true;
             return false;
         }
@@ -976,7 +1019,8 @@ bool nextFrame(Side& side, Message& frame) {
                 }
                 return true;
             case Kind::Complaint:
-                side.complaints.push_back("pass " + std::to_string(frame.header.pass) + ": " + frame.text);
+                side.complaints.push_back({static_cast<Failure>(frame.header.failure),
+                                           "pass " + std::to_string(frame.header.pass) + ": " + frame.text});
                 break;
             case Kind::Reach:
                 side.reach = frame.text;
@@ -1014,8 +1058,9 @@ void stopSide(Side& side) {
     }
 }
 
-// Plays one run on both sides; true when every pass showed the same picture.
-bool check(const Run& run, const std::string& outDirectory) {
+// Plays one run on both sides; what failed it (0: every pass showed the same picture, and
+// nothing else failed it).
+std::uint32_t check(const Run& run, const std::string& outDirectory) {
     const auto started = std::chrono::steady_clock::now();
     Side game, full;
     startSide(run, false, game);
@@ -1023,14 +1068,14 @@ bool check(const Run& run, const std::string& outDirectory) {
     std::deque<std::string> recentInput;  // the inputs of the last passes, for a report
     Message a, b;
     int passes = 0;
-    bool same = true;
+    std::uint32_t failures = 0;
     while (true) {
         const bool moreA = nextFrame(game, a);
         const bool moreB = nextFrame(full, b);
         if (!moreA || !moreB) {
             if (moreA != moreB) {
                 std::printf("  %s: one side ended after %d passes and the other did not\n", run.name.c_str(), passes);
-                same = false;
+                failures |= endedEarly;
             }
             break;
         }
@@ -1046,21 +1091,21 @@ bool check(const Run& run, const std::string& outDirectory) {
         if (!full.presented) {
             std::printf("  %s: pass %u: the side drawn in full presented no picture\n", run.name.c_str(),
                         b.header.pass);
-            same = false;
+            failures |= passWithoutPicture;
             break;
         }
         if (!game.screenKnown) {
             std::printf("  %s: pass %u: as the game draws, no picture was presented since the window was exposed "
                         "(or since the start)\n",
                         run.name.c_str(), a.header.pass);
-            same = false;
+            failures |= notDrawnAgain;
             break;
         }
         if (game.screen.width == full.screen.width && game.screen.height == full.screen.height &&
             game.screen.rgb == full.screen.rgb) {
             continue;
         }
-        same = false;
+        failures |= picturesDiffer;
         std::printf("  %s: pass %u differs: %d of %dx%d pixels (as the game draws) against %dx%d (in full)\n",
                     run.name.c_str(), a.header.pass, countDifferingPixels(game.screen, full.screen),
                     game.screen.width, game.screen.height, full.screen.width, full.screen.height);
@@ -1080,20 +1125,21 @@ bool check(const Run& run, const std::string& outDirectory) {
     stopSide(game);
     stopSide(full);
     for (const auto* side : {&game, &full}) {
-        for (const std::string& complaint : side->complaints) {
+        for (const Side::Complaint& complaint : side->complaints) {
             std::printf("  %s (%s): %s\n", run.name.c_str(), side == &game ? "as the game draws" : "in full",
-                        complaint.c_str());
-            same = false;
+                        complaint.text.c_str());
+            failures |= complaint.failure;
         }
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("%-21s %5d passes  %6.1f s  %s\n", run.name.c_str(), passes, seconds, same ? "same" : "DIFFERENT");
+    const std::string verdict = failures ? "FAILED (" + failureNames(failures) + ")" : "same";
+    std::printf("%-21s %5d passes  %6.1f s  %s\n", run.name.c_str(), passes, seconds, verdict.c_str());
     if (!game.reach.empty()) {
         std::printf("  reached: %s\n", game.reach.c_str());
     }
     std::fflush(stdout);
-    return same;
+    return failures;
 }
 
 // The seeds of a kind of random run: the fixed ones, or the one FULL_PASS_SEED names.
@@ -1170,6 +1216,7 @@ int main(int argc, char** argv) {
     }
 
     std::vector<std::string> only(argv + 1, argv + argc);
+    std::string failed;  // "near-1@80 (console), keys@60 (pictures)"
     int failures = 0;
     int checked = 0;
     for (const Run& run : runs) {
@@ -1178,15 +1225,15 @@ int main(int argc, char** argv) {
             continue;
         }
         ++checked;
-        if (!check(run, out ? out : "")) {
-            ++failures;
+        if (const std::uint32_t why = check(run, out ? out : "")) {
+            failed += (failures++ ? ", " : "") + run.name + " (" + failureNames(why) + ")";
         }
     }
     if (checked == 0) {
         std::printf("full_pass_check: no run of that name\n");
         return 2;
     }
-    std::printf("full_pass_check: %d of %d runs differ%s\n", failures, checked,
-                failures ? "" : " (every pass the same as drawn in full)");
+    std::printf("full_pass_check: %d of %d runs failed%s\n", failures, checked,
+                failures ? (": " + failed).c_str() : " (every pass the same as drawn in full)");
     return failures == 0 ? 0 : 1;
 }

@@ -194,6 +194,55 @@ TEST_F(EnvironmentCaptureGl, AFaceDrawnLaterHoldsWhatTheCaptureAtItsStepDraws) {
     }
 }
 
+// The tally of what the captures drew, which the differential check trusts for what its runs
+// reached. The thief stands far out on the +x axis, where his bounds reach the +x face (0) alone.
+// A step under a new clear colour whose pass shows face 0 only draws it whole. After the next
+// step (nothing changed), on a pass without one, face 0 owes only its redraw round the thief and
+// is drawn in part; face 1 (-x) still holds the old clear colour and is drawn whole after it. A
+// texel in a corner of each, painted over beforehand, shows which face was drawn whole.
+TEST_F(EnvironmentCaptureGl, TheTallyCountsAFaceInPartThenOneWholeOnAPassWithoutAStep) {
+    EnvironmentMap& map = *EnvironmentMap::getInstance();
+    auto step = [&] {
+        glEnable(GL_DEPTH_TEST);
+        recordEnvironmentCapture(map, context().textureShader, gammaVector);
+    };
+    // What a pass drew, as counted since `before`.
+    auto expectCounted = [&map](const EnvironmentMap::DrawTally& before, unsigned long faces, unsigned long partial,
+                                unsigned long partialThenWhole, const char* pass) {
+        EXPECT_EQ(map.drawTally.faces - before.faces, faces) << pass;
+        EXPECT_EQ(map.drawTally.partialFaces - before.partialFaces, partial) << pass;
+        EXPECT_EQ(map.drawTally.partialThenWhole - before.partialThenWhole, partialThenWhole) << pass;
+    };
+    stand(12.0f, 0.0f, 180.0f, false);
+    map.forgetFaces();
+    step();
+    drawEnvironmentFaces(map, allEnvironmentFaces);
+    // A step under another clear colour whose pass shows face 0 only, then a step with nothing
+    // changed whose pass shows neither.
+    glClearColor(0.2f, 0.3f, 0.4f, 1.0f);
+    step();
+    const EnvironmentMap::DrawTally beforeStepPass = map.drawTally;
+    drawEnvironmentFaces(map, 1u << 0);
+    expectCounted(beforeStepPass, 1, 0, 0, "the step's pass: face 0 whole");
+    step();
+    const unsigned char marker[3] = {255, 0, 255};
+    glBindTexture(GL_TEXTURE_CUBE_MAP, map.cubeMap.id);
+    for (GLenum face : {GL_TEXTURE_CUBE_MAP_POSITIVE_X, GL_TEXTURE_CUBE_MAP_NEGATIVE_X}) {
+        glTexSubImage2D(face, 0, 0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, marker);
+    }
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+
+    const EnvironmentMap::DrawTally before = map.drawTally;
+    drawEnvironmentFaces(map, (1u << 0) | (1u << 1));
+    ASSERT_EQ(map.facesDrawnLastCapture, (1u << 0) | (1u << 1));
+    const glm::ivec3 magenta(255, 0, 255);
+    ASSERT_EQ(testgl::readTexture(map.cubeMap.id, GL_TEXTURE_CUBE_MAP_POSITIVE_X).rgb(0, 0), magenta)
+        << "face 0 was drawn whole";
+    ASSERT_NE(testgl::readTexture(map.cubeMap.id, GL_TEXTURE_CUBE_MAP_NEGATIVE_X).rgb(0, 0), magenta)
+        << "face 1 was drawn in part";
+    expectCounted(before, 2, 1, 1, "the pass without a step: face 0 in part, then face 1 whole");
+}
+
 // F2 drops the faces turned away from the camera, in the frame and in every capture face alike:
 // with culling on each shows what it shows without, but for the few pixels where the inside of
 // the thief's hood or cloak showed and where the sun's translucent box showed its back face
