@@ -35,23 +35,23 @@ void GLAPIENTRY recordDebugMessage(GLenum, GLenum type, GLuint, GLenum, GLsizei 
     }
 }
 
+bool glfwInitialised = false;
+
 // GLFW stays initialised for the whole test process: one X connection instead of one per
-// test, and the driver stays loaded until the leak checker has run, so that what it reports
-// can be traced to a library. Opening the display is retried, since a freshly started Xvfb may not accept
+// test. Opening the display is retried, since a freshly started Xvfb may not accept
 // connections at once.
 bool initGlfwOnce() {
-    static bool initialised = false;
-    if (initialised) {
+    if (glfwInitialised) {
         return true;
     }
     glfwSetErrorCallback(recordGlfwError);
-    for (int attempt = 0; attempt < 10 && !initialised; ++attempt) {
+    for (int attempt = 0; attempt < 10 && !glfwInitialised; ++attempt) {
         if (attempt > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
         }
-        initialised = glfwInit() == GLFW_TRUE;
+        glfwInitialised = glfwInit() == GLFW_TRUE;
     }
-    return initialised;
+    return glfwInitialised;
 }
 
 }  // namespace
@@ -102,6 +102,11 @@ GlContext::~GlContext() {
 const std::vector<std::string>& GlContext::errors() const { return recordedErrors(); }
 
 void GlContext::clearErrors() { recordedErrors().clear(); }
+
+void GlContext::glfwTerminated() {
+    window_ = nullptr;
+    glfwInitialised = false;
+}
 
 void GlTest::SetUp() {
     context = std::make_unique<GlContext>();

@@ -31,7 +31,8 @@ inline GLint bufferSize(GLuint buffer) {
 // calling thread, with GLAD and GLEW loaded and synchronous debug output recorded. Needs an X
 // display (run the "gl" tests under Xvfb). While it exists the framework's context-alive
 // flag is set, so objects delete their OpenGL names as in the game. GLFW is initialised once
-// per process and never terminated: the driver stays loaded for the leak checker.
+// per process; a context never terminates it (a fixture that ends with the game's shutdown
+// does, and says so through glfwTerminated()).
 //
 // Use: link qv_test_gl, include "support/GlContext.h", derive fixtures from testgl::GlTest.
 class GlContext {
@@ -50,6 +51,11 @@ public:
     // Debug messages of type GL_DEBUG_TYPE_ERROR seen since creation or the last clear.
     const std::vector<std::string>& errors() const;
     void clearErrors();
+
+    // After glfwTerminate, which the game's shutdown ends with and which destroys every window:
+    // the window is gone, so the destructor leaves it alone, and the next context initialises
+    // GLFW again.
+    void glfwTerminated();
 
 private:
     GLFWwindow* window_ = nullptr;

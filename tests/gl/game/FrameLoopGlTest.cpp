@@ -79,9 +79,11 @@ struct Scene {
     std::string error;
 };
 
+Scene* builtScene = nullptr;
+
 Scene& scene() {
-    static Scene* built = [] {
-        auto* s = new Scene;
+    if (builtScene == nullptr) {
+        auto* s = builtScene = new Scene;
         resetRendererStateForTests(kWidth, kHeight);
         introDone = true;
         loadingScreen = true;
@@ -90,7 +92,7 @@ Scene& scene() {
         s->gl = std::make_unique<testgl::GlContext>(kWidth, kHeight);
         if (!s->gl->ok()) {
             s->error = s->gl->error();
-            return s;
+            return *s;
         }
         std::ostringstream transcript;
         std::streambuf* console = std::cout.rdbuf(transcript.rdbuf());
@@ -106,10 +108,28 @@ Scene& scene() {
         std::cout.rdbuf(console);
         realDrawElements = glad_glDrawElements;
         glad_glDrawElements = countParticleDraw;
-        return s;
-    }();
-    return *built;
+    }
+    return *builtScene;
 }
+
+// After the last test the scene goes as the game's does at exit: the game's shutdown gives
+// every OpenGL name back and frees the level's objects, then terminates GLFW.
+class SceneShutdown : public ::testing::Environment {
+public:
+    void TearDown() override {
+        if (builtScene == nullptr) {
+            return;
+        }
+        if (builtScene->gl->ok()) {
+            shutdownGame(builtScene->programs, builtScene->particles, builtScene->level);
+            builtScene->gl->glfwTerminated();
+        }
+        delete builtScene;
+        builtScene = nullptr;
+    }
+};
+
+::testing::Environment* const sceneShutdown = ::testing::AddGlobalTestEnvironment(new SceneShutdown);
 
 class FrameLoop : public ::testing::Test {
 protected:

@@ -40,8 +40,7 @@ struct Scene {
     std::unique_ptr<Level> level;
 };
 
-// Built once per process and never torn down: the singletons hold the scene's OpenGL names for
-// as long as the process runs, as in the game.
+// Built once per process, the first time a suite needs it: the game's singletons are made once.
 Scene* scene = nullptr;
 bool sceneReady = false;
 
@@ -49,6 +48,26 @@ void restingCursor(GLFWwindow*, double* x, double* y) {
     *x = width / 2.0;
     *y = height / 2.0;
 }
+
+// After the last test the scene goes as the game's does at exit: the game's shutdown gives
+// every OpenGL name back and frees the level's objects, then terminates GLFW.
+class SceneShutdown : public ::testing::Environment {
+public:
+    void TearDown() override {
+        if (scene == nullptr) {
+            return;
+        }
+        if (scene->gl && scene->gl->ok()) {
+            shutdownGame(scene->programs, scene->particles, scene->level);
+            scene->gl->glfwTerminated();
+        }
+        delete scene;
+        scene = nullptr;
+        sceneReady = false;
+    }
+};
+
+::testing::Environment* const sceneShutdown = ::testing::AddGlobalTestEnvironment(new SceneShutdown);
 
 }  // namespace
 

@@ -71,7 +71,9 @@ TEST(StartupFailure, APhysicsWorldThatCannotBeBuiltTearsTheFrameworkDownBeforeGl
                 std::_Exit(2);
             }
             guardFrameworkTeardownCalls();
-            physxFoundation = nullptr;  // nothing can be built without it
+            // Nothing can be built without the foundation: the one made before main goes.
+            physxFoundation->release();
+            physxFoundation = nullptr;
             const bool started = startPhysicsWorld();
             // Leaving as main does: the process's static objects are destroyed now.
             std::exit(started ? 4 : 0);
