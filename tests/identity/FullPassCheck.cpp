@@ -18,6 +18,11 @@
 //   FULL_PASS_FACE=N               the environment map's face edge (default 128; the game's is 512)
 //   FULL_PASS_TRACE=1              the state after every pass, and each side's processor time
 //   FULL_PASS_DUMP=FIRST-LAST      the pictures of those passes as the game draws them (in FULL_PASS_OUT)
+//   FULL_PASS_BREAK=KIND           for checking the check's own report: the side as the game
+//                                  draws fails every run for that one reason, where a real fault
+//                                  would (console: it prints an ERROR line at pass 3; pictures:
+//                                  one pixel of each picture from pass 3 on changes; coverage: it
+//                                  counts nothing reached, and every run is held to the reach rule)
 //
 // Each run forks two children, one per side, that play the script at the same time and send
 // every picture they present through a pipe; the parent compares the two screens after every
@@ -286,6 +291,13 @@ struct Reach {
     }
 };
 
+// FULL_PASS_BREAK: true on the side as the game draws when the run is to fail for `kind`.
+bool breaking(const char* kind) {
+    static const char* const broken = std::getenv("FULL_PASS_BREAK");
+    return broken && !drawEveryPassInFull && std::strcmp(broken, kind) == 0;
+}
+constexpr int breakPass = 3;
+
 class Driver;
 Driver* activeDriver = nullptr;
 
@@ -307,8 +319,14 @@ public:
         if (!game_.pass()) {
             complain(scriptStuck, "the frame gate held pass " + std::to_string(game_.passes()) + " back");
         }
+        if (game_.passes() == breakPass && breaking("console")) {
+            std::cout << "ERROR: broken on purpose (FULL_PASS_BREAK=console)" << std::endl;
+        }
         countReach(map, before, generation);
         readConsole();
+        if (presented_ && !picture_.rgb.empty() && game_.passes() >= breakPass && breaking("pictures")) {
+            picture_.rgb[0] ^= 1;
+        }
         Header header{Kind::Frame, static_cast<std::uint32_t>(game_.passes()), 0, 0,
                       static_cast<std::uint32_t>(input_.size())};
         if (exposed_) {
@@ -454,6 +472,9 @@ private:
     }
 
     void countReach(const EnvironmentMap& map, const EnvironmentMap::DrawTally& before, unsigned long generation) {
+        if (breaking("coverage")) {
+            return;
+        }
         const EnvironmentMap::DrawTally& after = map.drawTally;
         reach_.faces += after.faces - before.faces;
         reach_.partialFaces += after.partialFaces - before.partialFaces;
@@ -985,7 +1006,7 @@ void startSide(const Run& run, bool full, Side& side) {
         if (!full) {
             driver.sendReach();
             const std::string missing = driver.reach().missing(run.options.framesPerSecond > 60);
-            if (run.mustReachEveryDraw && !missing.empty()) {
+            if ((run.mustReachEveryDraw || breaking("coverage")) && !missing.empty()) {
                 driver.complain(coverageShort, "the run no longer reaches what it is for: " + missing);
             }
         }
@@ -1215,6 +1236,12 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (const char* broken = std::getenv("FULL_PASS_BREAK");
+        broken && std::strcmp(broken, "console") != 0 && std::strcmp(broken, "pictures") != 0 &&
+        std::strcmp(broken, "coverage") != 0) {
+        std::printf("full_pass_check: FULL_PASS_BREAK is console, pictures or coverage\n");
+        return 2;
+    }
     std::vector<std::string> only(argv + 1, argv + argc);
     std::string failed;  // "near-1@80 (console), keys@60 (pictures)"
     int failures = 0;
