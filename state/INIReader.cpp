@@ -14,6 +14,7 @@
 #include <ini.h>
 
 #include "framework/AssetSearch.h"
+#include "state/Utf8.h"
 
 namespace {
 
@@ -61,21 +62,6 @@ void INIReader::parseText(const std::string& text, StreamParser parser) {
 }
 
 namespace {
-
-// How many bytes the UTF-8 character that `lead` begins takes; 0 when it begins none (ASCII, a
-// continuation byte, or a byte no character begins with).
-int utf8Length(unsigned char lead) {
-    if (lead >= 0xC0 && lead <= 0xDF) {
-        return 2;
-    }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        return 3;
-    }
-    if (lead >= 0xF0 && lead <= 0xF7) {
-        return 4;
-    }
-    return 0;
-}
 
 // Where to cut a line kept to its first `kept` bytes: there, or at the start of the character the
 // cut splits, one whose lead byte is among the kept bytes and announces more bytes than were kept.

@@ -10,6 +10,7 @@
 #include "state/GameState.h"
 #include "state/GlobalState.h"
 #include "state/INIReader.h"
+#include "state/Utf8.h"
 
 namespace {
 
@@ -29,23 +30,13 @@ constexpr int maxWindowSide = 16384;
 // its continuation bytes, an overlong form, a surrogate or a code point beyond U+10FFFF.
 std::size_t utf8Character(const std::string& text, std::size_t at, char32_t& codePoint) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 0;
-    char32_t least = 0;
-    if (lead >= 0xC0 && lead <= 0xDF) {
-        length = 2;
-        least = 0x80;
-        codePoint = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        least = 0x800;
-        codePoint = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF7) {
-        length = 4;
-        least = 0x10000;
-        codePoint = lead & 0x07;
-    } else {
+    const auto length = static_cast<std::size_t>(utf8Length(lead));
+    if (length == 0) {
         return 0;
     }
+    // The lead byte's own bits, and the least code point that needs this many bytes.
+    codePoint = lead & (0x7Fu >> length);
+    static constexpr char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
     if (text.size() - at < length) {
         return 0;
     }
@@ -57,7 +48,7 @@ std::size_t utf8Character(const std::string& text, std::size_t at, char32_t& cod
         codePoint = (codePoint << 6) | (byte & 0x3F);
     }
     const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
-    return codePoint < least || codePoint > 0x10FFFF || surrogate ? 0 : length;
+    return codePoint < least[length] || codePoint > 0x10FFFF || surrogate ? 0 : length;
 }
 
 // The text as one console line that a terminal shows and does not act on: a line feed as "\n";
