@@ -18,11 +18,14 @@
 //   FULL_PASS_FACE=N               the environment map's face edge (default 128; the game's is 512)
 //   FULL_PASS_TRACE=1              the state after every pass, and each side's processor time
 //   FULL_PASS_DUMP=FIRST-LAST      the pictures of those passes as the game draws them (in FULL_PASS_OUT)
-//   FULL_PASS_BREAK=KIND           for checking the check's own report: the side as the game
-//                                  draws fails every run for that one reason, where a real fault
-//                                  would (console: it prints an ERROR line at pass 3; pictures:
-//                                  one pixel of each picture from pass 3 on changes; coverage: it
-//                                  counts nothing reached, and every run is held to the reach rule)
+//   FULL_PASS_BREAK=KIND           for checking the check's own report: one side fails every run
+//                                  for that one reason, where a real fault would (console: as the
+//                                  game draws it prints an ERROR line at pass 3; pictures: one pixel
+//                                  of each picture it presents from pass 3 on changes; coverage: it
+//                                  counts nothing reached, and every run is held to the reach rule;
+//                                  exposed: its window is exposed before pass 3 and that pass
+//                                  presents nothing; no-picture: pass 3 of the side drawn in full,
+//                                  the only side that must present on every pass, presents nothing)
 //
 // Each run forks two children, one per side, that play the script at the same time and send
 // every picture they present through a pipe; the parent compares the two screens after every
@@ -70,6 +73,7 @@
 #include <deque>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -291,10 +295,15 @@ struct Reach {
     }
 };
 
-// FULL_PASS_BREAK: true on the side as the game draws when the run is to fail for `kind`.
+// What FULL_PASS_BREAK knows.
+constexpr const char* breakKinds[] = {"console", "pictures", "coverage", "exposed", "no-picture"};
+
+// FULL_PASS_BREAK: true when the run is to fail for `kind` and this is the side that fails it
+// (the side drawn in full for no-picture, the side as the game draws for the rest).
 bool breaking(const char* kind) {
     static const char* const broken = std::getenv("FULL_PASS_BREAK");
-    return broken && !drawEveryPassInFull && std::strcmp(broken, kind) == 0;
+    const bool inFull = std::strcmp(kind, "no-picture") == 0;
+    return broken && drawEveryPassInFull == inFull && std::strcmp(broken, kind) == 0;
 }
 constexpr int breakPass = 3;
 
@@ -326,6 +335,13 @@ public:
         readConsole();
         if (presented_ && !picture_.rgb.empty() && game_.passes() >= breakPass && breaking("pictures")) {
             picture_.rgb[0] ^= 1;
+        }
+        if (game_.passes() == breakPass && breaking("exposed")) {
+            exposed_ = true;
+            presented_ = false;
+        }
+        if (game_.passes() == breakPass && breaking("no-picture")) {
+            presented_ = false;
         }
         Header header{Kind::Frame, static_cast<std::uint32_t>(game_.passes()), 0, 0,
                       static_cast<std::uint32_t>(input_.size())};
@@ -1237,9 +1253,9 @@ int main(int argc, char** argv) {
     }
 
     if (const char* broken = std::getenv("FULL_PASS_BREAK");
-        broken && std::strcmp(broken, "console") != 0 && std::strcmp(broken, "pictures") != 0 &&
-        std::strcmp(broken, "coverage") != 0) {
-        std::printf("full_pass_check: FULL_PASS_BREAK is console, pictures or coverage\n");
+        broken && std::none_of(std::begin(breakKinds), std::end(breakKinds),
+                               [broken](const char* kind) { return std::strcmp(broken, kind) == 0; })) {
+        std::printf("full_pass_check: FULL_PASS_BREAK is console, pictures, coverage, exposed or no-picture\n");
         return 2;
     }
     std::vector<std::string> only(argv + 1, argv + argc);
