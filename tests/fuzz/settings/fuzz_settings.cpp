@@ -76,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const parser_stand_in::Record& laterRelease = parser_stand_in::record();
     if (!lineAfterLine.faults.empty() || !laterRelease.faults.empty() || laterRelease.discardedReads != 0 ||
         laterRelease.names != lineAfterLine.names ||
-        parser_stand_in::storedValues(later, laterRelease) != parser_stand_in::storedValues(installed, lineAfterLine) ||
+        parser_stand_in::storedValues(later, laterRelease) !=
+            parser_stand_in::storedValues(installed, lineAfterLine) ||
         later.ParseError() != installed.ParseError() ||
         later.CutLength() != installed.CutLength() || installed.ParseError() != reader.ParseError()) {
         std::abort();

@@ -87,17 +87,17 @@ TEST_F(AssetTree, ADirectoryBearingTheAssetsNameIsNoCandidate) {
 // Counted with entryExists, whatever stands in the asset's place is a copy, whether or not it can
 // be read: a readable copy higher up makes the name ambiguous instead of being taken for it.
 TEST_F(AssetTree, CountingEveryEntryACopyThatCannotBeReadMakesTheNameAmbiguous) {
+    namespace fs = std::filesystem;
     // Folders anyone may search, so that the ordinary user below sees the files in them.
     for (const auto& folder : {tmp.path(), root, root / "build"}) {
-        std::filesystem::permissions(folder, std::filesystem::perms::group_read | std::filesystem::perms::group_exec |
-                                                 std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
-                                     std::filesystem::perm_options::add);
+        fs::permissions(folder, fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                                    fs::perms::others_exec, fs::perm_options::add);
     }
     tmp.touch("root/assets/settings.ini");
     tmp.mkdir("root/build/assets/settings.ini");
     tmp.touch("root/build/assets/locked.ini");
     tmp.touch("root/assets/locked.ini");
-    std::filesystem::permissions(root / "build/assets/locked.ini", std::filesystem::perms::none);
+    fs::permissions(root / "build/assets/locked.ini", fs::perms::none);
     EXPECT_EQ(search(exeDir, "../assets/nothing.ini"), "");
     for (const std::string name : {"../assets/settings.ini", "../assets/locked.ini"}) {
         SCOPED_TRACE(name);

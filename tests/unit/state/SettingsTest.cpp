@@ -130,10 +130,10 @@ TEST_F(Settings, NumberValues) {
          "\\xC2\\x80\\xC2\\x9F\xC2\xA0\xF0\x9F\x98\x80"},
         {"width", "\xFF\xC0\x9B\xED\xA0\x80\xE2\x82" "1", 1280, "not a number",
          "\\xFF\\xC0\\x9B\\xED\\xA0\\x80\\xE2\\x821"},
-        // DEL; an overlong 3-byte form of '/'; a form past U+10FFFF; and beside them the least
-        // 3-byte character U+0800, the fullwidth A (lead EF) and U+10FFFD, which stay.
+        // DEL; U+07FF in three bytes, an overlong form; a form past U+10FFFF; and beside them the
+        // least 3-byte character U+0800, the fullwidth A (lead EF) and U+10FFFD, which stay.
         {"width", "8\x7F", 1280, "not a number", "8\\x7F"},
-        {"width", "\xE0\x80\xAF" "1", 1280, "not a number", "\\xE0\\x80\\xAF1"},
+        {"width", "\xE0\x9F\xBF" "1", 1280, "not a number", "\\xE0\\x9F\\xBF1"},
         {"width", "\xF4\x90\x80\x80" "1", 1280, "not a number", "\\xF4\\x90\\x80\\x801"},
         {"width", "\xE0\xA0\x80\xEF\xBC\xA1\xF4\x8F\xBF\xBD", 1280, "not a number", nullptr},
         // The line and paragraph separators and the bidirectional controls break the line or
