@@ -42,8 +42,16 @@ bool fileExists(const std::string& path) {
     return stream.good();
 }
 
+bool entryExists(const std::string& path) {
+    if (path.empty()) {
+        return false;
+    }
+    std::error_code error;
+    return std::filesystem::status(path, error).type() != std::filesystem::file_type::not_found;
+}
+
 std::string searchAssetPath(std::filesystem::path directory, const std::string& relativeName,
-                            std::vector<std::string>& candidates) {
+                            std::vector<std::string>& candidates, AssetPresence present) {
     // A trailing separator would make the parent the same directory again and count its
     // copy twice.
     if (!directory.has_filename() && directory.has_relative_path()) {
@@ -51,7 +59,7 @@ std::string searchAssetPath(std::filesystem::path directory, const std::string& 
     }
 
     const std::string joined = (directory / relativeName).string();
-    if (fileExists(joined)) {
+    if (present(joined)) {
         candidates.push_back(joined);
     }
 
@@ -59,7 +67,7 @@ std::string searchAssetPath(std::filesystem::path directory, const std::string& 
     if (!isSourceRoot) {
         const std::filesystem::path parent = directory.parent_path();
         if (parent != directory && !parent.empty()) {
-            return searchAssetPath(parent, relativeName, candidates);
+            return searchAssetPath(parent, relativeName, candidates, present);
         }
     }
 
@@ -72,13 +80,13 @@ std::string searchAssetPath(std::filesystem::path directory, const std::string& 
     reportAmbiguousAsset(relativeName, candidates);
 }
 
-std::string resolveAssetPath(const std::string& relativeName) {
+std::string resolveAssetPath(const std::string& relativeName, AssetPresence present) {
     std::string executable;
     if (!readExecutablePath(executable)) {
         fatalError("Error retrieving executable path on Windows!");
     }
     std::vector<std::string> candidates;
-    return searchAssetPath(std::filesystem::path(executable).parent_path(), relativeName, candidates);
+    return searchAssetPath(std::filesystem::path(executable).parent_path(), relativeName, candidates, present);
 }
 
 std::string findShaderFile(const std::string& name) { return findAssetOrDie(name, "Could not find shader file: "); }

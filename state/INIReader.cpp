@@ -5,11 +5,15 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iostream>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <ini.h>
 
@@ -29,14 +33,27 @@ struct TextStream {
 constexpr std::uintmax_t maxFileSize = 1024 * 1024;
 
 void reportLoadFailure(const std::string& filename, const std::string& reason) {
-    std::cout << "ERROR: Failed to load '" << filename << "'" << (reason.empty() ? "" : " (" + reason + ")")
-              << ". Using default values instead." << std::endl;
+    std::cout << "ERROR: Failed to load '" << filename << "' (" << reason << "). Using default values instead."
+              << std::endl;
+}
+
+// A continuation line's text without the comment it may end in: from the first ';' that follows
+// a blank, with the blanks before it. The parser takes such a comment off every other line.
+std::string withoutComment(const char* text) {
+    std::size_t end = 0;
+    for (bool afterBlank = false; text[end] != '\0' && !(afterBlank && text[end] == ';'); ++end) {
+        afterBlank = std::isspace(static_cast<unsigned char>(text[end])) != 0;
+    }
+    while (end > 0 && std::isspace(static_cast<unsigned char>(text[end - 1])) != 0) {
+        --end;
+    }
+    return std::string(text, end);
 }
 
 }  // namespace
 
 INIReader::INIReader(std::string filename) {
-    const std::string resolved = resolveAssetPath(filename);
+    const std::string resolved = resolveAssetPath(filename, entryExists);
     parseFile(filename, resolved);
 }
 
@@ -127,30 +144,74 @@ void INIReader::noteUnreadableLine(const std::string& reason) {
     }
 }
 
+namespace {
+
+// Closes a file descriptor when it goes.
+struct OpenFile {
+    int descriptor;
+    ~OpenFile() {
+        if (descriptor >= 0) {
+            ::close(descriptor);
+        }
+    }
+};
+
+// Why a call on the file failed, from errno: a path that leads nowhere is no file at all.
+std::string failureReason(int number) {
+    if (number == ENOENT || number == ENOTDIR) {
+        return "not found";
+    }
+    return "unreadable: " + std::generic_category().message(number);
+}
+
+}  // namespace
+
 void INIReader::parseFile(const std::string& filename, const std::string& resolvedPath) {
     error = -1;
     if (resolvedPath.empty()) {
-        reportLoadFailure(filename, "");
+        reportLoadFailure(filename, "not found");
         return;
     }
     // Only a regular file of a settings file's size is read: a FIFO would wait for a writer and
-    // a device such as /dev/zero or /dev/urandom would never end.
-    std::error_code status;
-    if (std::filesystem::exists(resolvedPath, status) && !std::filesystem::is_regular_file(resolvedPath, status)) {
+    // a device such as /dev/zero or /dev/urandom would never end. Neither is opened; and what
+    // is opened is looked at again, in case another file took the path meanwhile. O_NONBLOCK
+    // keeps that open from waiting on a FIFO.
+    struct stat found {};
+    if (::stat(resolvedPath.c_str(), &found) != 0) {
+        reportLoadFailure(filename, failureReason(errno));
+        return;
+    }
+    if (!S_ISREG(found.st_mode)) {
         reportLoadFailure(filename, "not a regular file");
         return;
     }
-    std::ifstream file(resolvedPath, std::ios::binary);
-    if (!file) {
-        reportLoadFailure(filename, "");
+    const OpenFile file{::open(resolvedPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
+    if (file.descriptor < 0) {
+        reportLoadFailure(filename, failureReason(errno));
+        return;
+    }
+    if (::fstat(file.descriptor, &found) != 0 || !S_ISREG(found.st_mode)) {
+        reportLoadFailure(filename, "not a regular file");
         return;
     }
     // Read in pieces up to one byte past the limit, which tells a file at the limit from a
     // longer one, even if it grew after it was found; a file of a few hundred bytes takes one.
+    // A read that fails part way loads nothing: half a file could set half the settings.
     std::string text;
     char piece[4096];
-    while (text.size() <= maxFileSize && file.read(piece, sizeof piece).gcount() > 0) {
-        text.append(piece, static_cast<std::size_t>(file.gcount()));
+    while (text.size() <= maxFileSize) {
+        const ssize_t got = ::read(file.descriptor, piece, sizeof piece);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            reportLoadFailure(filename, failureReason(errno));
+            return;
+        }
+        if (got == 0) {
+            break;
+        }
+        text.append(piece, static_cast<std::size_t>(got));
     }
     if (text.size() > maxFileSize) {
         reportLoadFailure(filename, "larger than " + std::to_string(maxFileSize) + " bytes");
@@ -238,17 +299,20 @@ int INIReader::ValueHandler(void* user, const char* section, const char* name, c
                                !before(name, reader->lineBuffer + reader->lineBufferSize));
     const bool inSection = section != nullptr && *section != '\0';
     const std::string key = MakeKey(inSection ? section : "", name);
+    const bool isNew = reader->values.count(key) == 0;
     std::string& stored = reader->values[key];
     if (continuation) {
         reader->continuedAt.emplace(key, reader->lineNumber);
         if (!stored.empty()) {
             stored += '\n';
         }
-        stored += value ? value : "";
+        stored += withoutComment(value ? value : "");
         return 1;
     }
     if (!inSection) {
         reader->noteUnreadableLine("a setting outside any [section]");
+    } else if (*name != '\0' && isNew) {
+        reader->names.push_back(Name{section, name, reader->lineNumber});
     }
     stored = value ? value : "";
     return 1;

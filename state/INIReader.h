@@ -3,12 +3,15 @@
 // regard to letter case, numbers read like strtol / strtod.
 #include <map>
 #include <string>
+#include <vector>
 
 class INIReader {
 public:
-    // Finds the file with the upward asset search. A file found nowhere, that cannot be
-    // opened, that is no regular file or is larger than 1 MB prints one line naming `filename`
-    // and leaves every lookup at its default.
+    // Finds the file with the upward asset search, which counts every entry standing under the
+    // name as a copy, readable or not, so that a copy the game cannot read is never passed over
+    // for another. A file found nowhere, that is no regular file, that cannot be read or is
+    // larger than 1 MB prints one line naming `filename` and why, and leaves every lookup at
+    // its default.
     explicit INIReader(std::string filename);
 
     // The same with the search already done: `resolvedPath` is where the file lies, or ""
@@ -67,12 +70,26 @@ public:
     // held was not read as settings of their own, whichever value counts in the end.
     int ContinuedAt(const std::string& section, const std::string& name) const;
 
+    // A name given a value in a [section], as first written, and the number of the line that
+    // first gave it.
+    struct Name {
+        std::string section;
+        std::string name;
+        int line;
+    };
+
+    // Every name given a value in a section, once each (letter case aside), in the order they
+    // were first given. A pair outside any section and a pair with no name give none.
+    const std::vector<Name>& Names() const { return names; }
+
     // lower-case(section + "=" + name)
     static std::string MakeKey(const std::string& section, const std::string& name);
 
     // The parser's callback for each name/value pair; `user` is the reader. A name given again
     // replaces the value it had: the last one counts. An indented line that continues a value
-    // appends itself to it after a line feed. Always returns 1, so it never fails the parse.
+    // appends itself to it after a line feed, without a comment it ends in (one that begins with
+    // ';' after a blank, as on any other line): inih r55 hands that comment over with the
+    // line, and r59 without it. Always returns 1, so it never fails the parse.
     static int ValueHandler(void* user, const char* section, const char* name, const char* value);
 
 private:
@@ -98,6 +115,7 @@ private:
     int lineLimit = 0;
     std::map<std::string, std::string> values;
     std::map<std::string, int> continuedAt;
+    std::vector<Name> names;
 
     // While parsing: the number of the line the parser is at, and the buffer it is read into.
     int lineNumber = 0;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <limits>
+#include <set>
 #include <sstream>
 
 #include "state/GameState.h"
@@ -51,10 +52,19 @@ std::size_t utf8Character(const std::string& text, std::size_t at, char32_t& cod
     return codePoint < least[length] || codePoint > 0x10FFFF || surrogate ? 0 : length;
 }
 
-// The text as one console line that a terminal shows and does not act on: a line feed as "\n";
-// each byte of a control character (C0, DEL, and the C1 controls U+0080 to U+009F, some of which
-// start escape sequences) and each byte that is no part of well-formed UTF-8 as "\xHH". The
-// window title is never passed through this: it stays as the file says.
+// Characters a terminal does not act on but that break the line or reorder what it shows: the
+// line and paragraph separators U+2028 and U+2029, and the bidirectional marks, embeddings,
+// overrides and isolates (U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069).
+bool movesText(char32_t codePoint) {
+    return codePoint == 0x200E || codePoint == 0x200F || codePoint == 0x2028 || codePoint == 0x2029 ||
+           (codePoint >= 0x202A && codePoint <= 0x202E) || (codePoint >= 0x2066 && codePoint <= 0x2069);
+}
+
+// The text as one console line that a terminal shows as it stands: a line feed as "\n"; each
+// byte of a control character (C0, DEL, and the C1 controls U+0080 to U+009F, some of which
+// start escape sequences), of a character that moves text (movesText) and each byte that is no
+// part of well-formed UTF-8 as "\xHH"; a backslash as "\\", so that "\xHH" always stands for
+// one byte. The window title is never passed through this: it stays as the file says.
 std::string printable(const std::string& text) {
     static const char digits[] = "0123456789ABCDEF";
     std::string shown;
@@ -68,6 +78,9 @@ std::string printable(const std::string& text) {
         if (byte == '\n') {
             shown += "\\n";
             ++at;
+        } else if (byte == '\\') {
+            shown += "\\\\";
+            ++at;
         } else if (byte < 0x20 || byte == 0x7F) {
             writeOut(byte);
             ++at;
@@ -77,7 +90,7 @@ std::string printable(const std::string& text) {
         } else {
             char32_t codePoint = 0;
             const std::size_t length = utf8Character(text, at, codePoint);
-            if (length == 0 || codePoint <= 0x9F) {
+            if (length == 0 || codePoint <= 0x9F || movesText(codePoint)) {
                 const std::size_t bytes = length == 0 ? 1 : length;
                 for (std::size_t i = 0; i < bytes; ++i) {
                     writeOut(static_cast<unsigned char>(text[at + i]));
@@ -138,9 +151,18 @@ std::string rangeReason(double number, Number lowest, Number highest) {
     return reason.str();
 }
 
-// One line when indented lines below the key were read into its value as its continuation: the
-// settings they may hold are not read.
-void reportContinuation(const INIReader& reader, const char* section, const char* name) {
+// The reader, and the keys the game has looked up in it so far: a name the file gives that is
+// none of them is one the game does not read.
+struct Lookups {
+    const INIReader& reader;
+    std::set<std::string> keys;
+};
+
+// Notes the key as read, and prints one line when indented lines below it were read into its
+// value as its continuation: the settings they may hold are not read.
+void reportContinuation(Lookups& lookups, const char* section, const char* name) {
+    const INIReader& reader = lookups.reader;
+    lookups.keys.insert(INIReader::MakeKey(section, name));
     const int line = reader.ContinuedAt(section, name);
     if (line > 0) {
         std::cout << "ERROR: The indented lines below '" << name << "' in '" << settingsFile << "', from line "
@@ -150,23 +172,23 @@ void reportContinuation(const INIReader& reader, const char* section, const char
 
 // A number key's text: the first line of its value, without what indented lines below the key
 // added to it.
-std::string numberText(const INIReader& reader, const char* section, const char* name) {
-    reportContinuation(reader, section, name);
-    const std::string text = reader.Get(section, name, "");
+std::string numberText(Lookups& lookups, const char* section, const char* name) {
+    reportContinuation(lookups, section, name);
+    const std::string text = lookups.reader.Get(section, name, "");
     return text.substr(0, text.find('\n'));
 }
 
 // A text key: its whole value, continuation lines joined by line feeds.
-std::string readText(const INIReader& reader, const char* section, const char* name, const std::string& fallback) {
-    reportContinuation(reader, section, name);
-    return reader.Get(section, name, fallback);
+std::string readText(Lookups& lookups, const char* section, const char* name, const std::string& fallback) {
+    reportContinuation(lookups, section, name);
+    return lookups.reader.Get(section, name, fallback);
 }
 
 // A boolean key, read from its whole value: a value continued on indented lines is no boolean
 // word and keeps the default.
-bool readBoolean(const INIReader& reader, const char* section, const char* name, bool fallback) {
-    reportContinuation(reader, section, name);
-    return reader.GetBoolean(section, name, fallback);
+bool readBoolean(Lookups& lookups, const char* section, const char* name, bool fallback) {
+    reportContinuation(lookups, section, name);
+    return lookups.reader.GetBoolean(section, name, fallback);
 }
 
 // An integer key, read from the value's first line. The text must be one number and nothing
@@ -175,9 +197,9 @@ bool readBoolean(const INIReader& reader, const char* section, const char* name,
 // ("1600px", and the exponent of "1e3") makes the value no number; a number beyond the int
 // range or outside [lowest, highest] is out of range. Each of those prints one line and gives
 // the default.
-int readInteger(const INIReader& reader, const char* section, const char* name, int fallback,
+int readInteger(Lookups& lookups, const char* section, const char* name, int fallback,
                 int lowest = INT_MIN, int highest = INT_MAX) {
-    const std::string text = numberText(reader, section, name);
+    const std::string text = numberText(lookups, section, name);
     if (text.empty()) {
         return fallback;
     }
@@ -203,9 +225,9 @@ int readInteger(const INIReader& reader, const char* section, const char* name, 
 // it, with nothing after it ("nan" is none, and no bound holds for it), or one line and the
 // default. A number outside [lowest, highest] ("inf" too) is clamped to the nearer bound, after
 // one line.
-double readReal(const INIReader& reader, const char* section, const char* name, double fallback, double lowest,
+double readReal(Lookups& lookups, const char* section, const char* name, double fallback, double lowest,
                 double highest) {
-    const std::string text = numberText(reader, section, name);
+    const std::string text = numberText(lookups, section, name);
     if (text.empty()) {
         return fallback;
     }
@@ -246,6 +268,19 @@ void reportLines(const INIReader& reader) {
     }
 }
 
+// One line for each name given in a section that is none of the keys looked up, naming the line
+// that first gives it: a misspelt name or section would otherwise leave its key at the default
+// without a word.
+void reportUnknownNames(const Lookups& lookups) {
+    for (const INIReader::Name& given : lookups.reader.Names()) {
+        if (lookups.keys.count(INIReader::MakeKey(given.section, given.name)) == 0) {
+            std::cout << "ERROR: Unknown setting '" << printable(given.name) << "' in section '"
+                      << printable(given.section) << "' at line " << given.line << " of '" << settingsFile
+                      << "'. It was not read." << std::endl;
+        }
+    }
+}
+
 }  // namespace
 
 void loadSettings() {
@@ -259,29 +294,31 @@ void applySettings(const INIReader& reader) {
     GameState* state = GameState::getInstance();
 
     reportLines(reader);
+    Lookups lookups{reader, {}};
 
     // A window side the platform cannot give would abort inside GLFW (not positive) or
     // overflow the driver's texture and viewport limits (too large).
-    windowWidth = readInteger(reader, "window", "width", settingDefaults::windowWidth, 1, maxWindowSide);
-    windowHeight = readInteger(reader, "window", "height", settingDefaults::windowHeight, 1, maxWindowSide);
+    windowWidth = readInteger(lookups, "window", "width", settingDefaults::windowWidth, 1, maxWindowSide);
+    windowHeight = readInteger(lookups, "window", "height", settingDefaults::windowHeight, 1, maxWindowSide);
     // A frame interval needs a rate of at least one frame a second.
-    refreshRate = static_cast<float>(readInteger(reader, "window", "refreshRate", settingDefaults::refreshRate, 1));
-    fullscreen = readBoolean(reader, "window", "fullscreen", settingDefaults::fullscreen);
-    windowTitle = readText(reader, "window", "title", settingDefaults::windowTitle);
+    refreshRate = static_cast<float>(readInteger(lookups, "window", "refreshRate", settingDefaults::refreshRate, 1));
+    fullscreen = readBoolean(lookups, "window", "fullscreen", settingDefaults::fullscreen);
+    windowTitle = readText(lookups, "window", "title", settingDefaults::windowTitle);
     brightness = static_cast<float>(
-        readReal(reader, "window", "brightness", settingDefaults::brightness, minBrightness, maxBrightness));
+        readReal(lookups, "window", "brightness", settingDefaults::brightness, minBrightness, maxBrightness));
     monitorAspectRatioDetection =
-        readBoolean(reader, "window", "monitorAspectRatioDetection", settingDefaults::monitorAspectRatioDetection);
-    vsync = readBoolean(reader, "window", "vsync", settingDefaults::vsync);
-    showFPS = readBoolean(reader, "window", "showFPS", settingDefaults::showFPS);
+        readBoolean(lookups, "window", "monitorAspectRatioDetection", settingDefaults::monitorAspectRatioDetection);
+    vsync = readBoolean(lookups, "window", "vsync", settingDefaults::vsync);
+    showFPS = readBoolean(lookups, "window", "showFPS", settingDefaults::showFPS);
     // A limit below a second would lose the run as soon as it starts.
-    state->timeLimit = static_cast<double>(readInteger(reader, "game", "timeLimit", settingDefaults::timeLimit, 1));
-    performanceMode = readBoolean(reader, "game", "performanceMode", settingDefaults::performanceMode);
-    presentationMode = readBoolean(reader, "debug", "presentationMode", settingDefaults::presentationMode);
-    introDone = readBoolean(reader, "debug", "skipIntro", settingDefaults::skipIntro);
+    state->timeLimit = static_cast<double>(readInteger(lookups, "game", "timeLimit", settingDefaults::timeLimit, 1));
+    performanceMode = readBoolean(lookups, "game", "performanceMode", settingDefaults::performanceMode);
+    presentationMode = readBoolean(lookups, "debug", "presentationMode", settingDefaults::presentationMode);
+    introDone = readBoolean(lookups, "debug", "skipIntro", settingDefaults::skipIntro);
     if (introDone) {
         loadingScreen = true;
     }
+    reportUnknownNames(lookups);
     applyBrightness();
 }
 

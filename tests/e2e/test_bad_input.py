@@ -13,7 +13,8 @@ from harness import check, run_test, running_game
 
 def missing_settings(build_dir):
     with running_game(build_dir, (1280, 1024), write_settings_file=False) as game:
-        game.wait_for_line(r"^ERROR: Failed to load '\.\./assets/settings\.ini'\. Using default values instead\.$",
+        game.wait_for_line(r"^ERROR: Failed to load '\.\./assets/settings\.ini' \(not found\)\. "
+                           r"Using default values instead\.$",
                            timeout=60)
         game.wait_for_line(r"^Setting window size to provided values of 1280:768$", timeout=60)
         game.wait_for_line(r"GAME INIT DONE", timeout=120)

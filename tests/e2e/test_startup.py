@@ -1,7 +1,9 @@
 """The game starts under a real X server, prints its whole start-up transcript in order, opens its
-window with the configured title and shuts down with status 0 when the window is closed."""
+window with the configured title, byte for byte, and shuts down with status 0 when the window is closed."""
 
+import os
 import re
+import subprocess
 
 from harness import check, run_test, running_game
 
@@ -32,10 +34,32 @@ def header_line(title):
     return "*" * s + "     " + title + "     " + "*" * s + ("*" if d % 2 else "")
 
 
+# The window's title as the settings file gives it, bytes the console would write out among them:
+# a backslash, a typed "\x1B", an ESC byte, a right-to-left override and a letter of two bytes.
+TITLE = "Thief Test Window \\ \\x1B \x1b[31m \u202e \u00e9".encode("utf-8")
+
+
+def write_title(tree):
+    path = os.path.join(tree.assets, "settings.ini")
+    with open(path, "rb") as f:
+        text = f.read()
+    check(b"title = Thief Test Window\n" in text, "no title line to replace")
+    with open(path, "wb") as f:
+        f.write(text.replace(b"title = Thief Test Window\n", b"title = " + TITLE + b"\n"))
+
+
+def window_title(game):
+    out = subprocess.run(["xdotool", "getwindowname", game.window],
+                         env={**os.environ, "DISPLAY": game.xvfb.display}, capture_output=True, timeout=20)
+    return out.stdout[:-1] if out.stdout.endswith(b"\n") else out.stdout
+
+
 def scenario(build_dir):
-    with running_game(build_dir, (1280, 720), settings={"window": {"title": "Thief Test Window"}}) as game:
+    with running_game(build_dir, (1280, 720), settings={"window": {"title": "Thief Test Window"}},
+                      prepare=write_title) as game:
         game.wait_for_line(r"\*     GAME INIT DONE     \*", timeout=120)
-        game.find_window("Thief Test Window", timeout=60)
+        game.find_window(TITLE.decode("utf-8"), timeout=60)
+        check(window_title(game) == TITLE, "the window's title is %r, not %r" % (window_title(game), TITLE))
         lines = list(game.lines)
 
         # Every header framed by star lines, in start-up order.

@@ -67,14 +67,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reader.GetReal("window", head, 0.0);
     reader.GetBoolean(head, head, false);
 
-    // The installed parser, and the same with the rule later releases follow after a line that
-    // fills the buffer without a line end: the same pairs, and no line outside fgets's contract.
+    // The installed parser, and the same with the rules later releases follow after a line that
+    // fills the buffer without a line end and on a continuation line's comment: the same names
+    // and values, and no line outside fgets's contract.
     const INIReader installed = INIReader::fromText(text, parser_stand_in::parse<0, false>);
     const parser_stand_in::Record lineAfterLine = parser_stand_in::record();
     const INIReader later = INIReader::fromText(text, parser_stand_in::parse<0, true>);
     const parser_stand_in::Record& laterRelease = parser_stand_in::record();
     if (!lineAfterLine.faults.empty() || !laterRelease.faults.empty() || laterRelease.discardedReads != 0 ||
-        laterRelease.pairs != lineAfterLine.pairs || later.ParseError() != installed.ParseError() ||
+        laterRelease.names != lineAfterLine.names ||
+        parser_stand_in::storedValues(later, laterRelease) !=
+            parser_stand_in::storedValues(installed, lineAfterLine) ||
+        later.ParseError() != installed.ParseError() ||
         later.CutLength() != installed.CutLength() || installed.ParseError() != reader.ParseError()) {
         std::abort();
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/DeathTestIo.h"
+#include "support/OrdinaryUser.h"
 #include "support/TempDir.h"
 #include "framework/AssetSearch.h"
 #include "platform/system/ExecutablePath.h"
@@ -81,6 +82,39 @@ TEST_F(AssetTree, ADirectoryBearingTheAssetsNameIsNoCandidate) {
     tmp.mkdir("root/build/assets/settings.ini");
     tmp.touch("root/assets/settings.ini");
     EXPECT_EQ(search(exeDir, "../assets/settings.ini"), (root / "build/../assets/settings.ini").string());
+}
+
+// Counted with entryExists, whatever stands in the asset's place is a copy, whether or not it can
+// be read: a readable copy higher up makes the name ambiguous instead of being taken for it.
+TEST_F(AssetTree, CountingEveryEntryACopyThatCannotBeReadMakesTheNameAmbiguous) {
+    namespace fs = std::filesystem;
+    // Folders anyone may search, so that the ordinary user below sees the files in them.
+    for (const auto& folder : {tmp.path(), root, root / "build"}) {
+        fs::permissions(folder, fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                                    fs::perms::others_exec, fs::perm_options::add);
+    }
+    tmp.touch("root/assets/settings.ini");
+    tmp.mkdir("root/build/assets/settings.ini");
+    tmp.touch("root/build/assets/locked.ini");
+    tmp.touch("root/assets/locked.ini");
+    fs::permissions(root / "build/assets/locked.ini", fs::perms::none);
+    EXPECT_EQ(search(exeDir, "../assets/nothing.ini"), "");
+    for (const std::string name : {"../assets/settings.ini", "../assets/locked.ini"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EXIT(
+            {
+                testio::prepareFatalChild();
+                OrdinaryUser user;
+                std::vector<std::string> candidates;
+                searchAssetPath(exeDir, name, candidates, entryExists);
+            },
+            testing::ExitedWithCode(1),
+            testing::HasSubstr("Candidates are:\n  - " + (exeDir / name).string() + "\n  - " +
+                               (root / "build" / name).string() + "\n"));
+    }
+    OrdinaryUser user;
+    ASSERT_TRUE(user.checksPermissions());
+    EXPECT_EQ(search(exeDir, "../assets/locked.ini"), (root / "build/../assets/locked.ini").string());
 }
 
 TEST_F(AssetTree, AMissingAssetGivesAnEmptyResultAndPrintsNothing) {

@@ -4,12 +4,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "support/CaptureStdout.h"
+#include "support/OrdinaryUser.h"
 #include "support/ParserStandIn.h"
 
 namespace {
@@ -35,7 +38,7 @@ public:
 };
 
 const std::string missingMessage(const std::string& name) {
-    return "ERROR: Failed to load '" + name + "'. Using default values instead.\n";
+    return "ERROR: Failed to load '" + name + "' (not found). Using default values instead.\n";
 }
 
 }  // namespace
@@ -213,12 +216,69 @@ TEST(INIReader, OnlyARegularFileOfAtMostOneMegabyteIsRead) {
     }
 }
 
+// The line says why nothing was read; the ordinary user cannot read a file of mode 000, nor a
+// file in a directory it may not search.
+TEST(INIReader, AFileThatCannotBeReadSaysWhy) {
+    const auto failed = [](const std::string& reason) {
+        return "ERROR: Failed to load '../assets/settings.ini' (" + reason + "). Using default values instead.\n";
+    };
+    // Folders anyone may search, and one only their owner (root) may: mkdtemp's mode.
+    const auto searchable = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec;
+    const TempSettingsFile folder("");
+    fs::permissions(folder.directory, searchable);
+    fs::remove(folder.path);
+    fs::create_directory(folder.path);
+    const TempSettingsFile locked("[window]\nwidth = 1600\n");
+    fs::permissions(locked.directory, searchable);
+    fs::permissions(locked.path, fs::perms::none);
+    const TempSettingsFile hidden("[window]\nwidth = 1600\n");
+
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {folder.path, failed("not a regular file")},
+        {folder.path + "/settings.ini", failed("not found")},
+        {locked.path, failed("unreadable: Permission denied")},
+        {hidden.path, failed("unreadable: Permission denied")},
+    };
+    OrdinaryUser user;
+    if (!user.checksPermissions()) {
+        GTEST_SKIP() << "file permissions cannot be checked as another user here";
+    }
+    for (const auto& c : cases) {
+        CaptureStdout out;
+        const INIReader reader("../assets/settings.ini", c.path);
+        EXPECT_EQ(out.text(), c.message) << c.path;
+        EXPECT_EQ(reader.ParseError(), -1) << c.path;
+        EXPECT_EQ(reader.GetInteger("window", "width", 1280), 1280) << c.path;
+    }
+}
+
 TEST(INIReader, UpwardSearchFindingNothingReportsTheMissingFile) {
     const std::string name = "../assets/no-such-settings-file-for-tests.ini";
     CaptureStdout out;
     const INIReader reader(name);
     EXPECT_EQ(out.text(), missingMessage(name));
     EXPECT_EQ(reader.ParseError(), -1);
+}
+
+// The upward search from the test's own folder: what stands in the file's place is the copy found,
+// and the line says why it was not read.
+TEST(INIReader, TheUpwardSearchTakesAnythingInTheFilesPlaceForIt) {
+    const std::string name = "../assets/qv-settings-" + std::to_string(getpid()) + ".ini";
+    const fs::path folder = fs::read_symlink("/proc/self/exe").parent_path() / name;
+    const bool assetsMade = fs::create_directories(folder.parent_path());
+    fs::create_directory(folder);
+    CaptureStdout out;
+    const INIReader reader(name);
+    EXPECT_EQ(out.text(), "ERROR: Failed to load '" + name + "' (not a regular file). Using default values instead.\n");
+    std::error_code ignored;
+    fs::remove(folder, ignored);
+    if (assetsMade) {
+        fs::remove(folder.parent_path(), ignored);  // unless another test put something there meanwhile
+    }
 }
 
 // The parser's releases differ after a line that fills its buffer without a line end; the
@@ -234,6 +294,8 @@ TEST(INIReader, EveryReleaseOfTheParserReadsTheTextAlike) {
         std::string("[window]\nwidth = 8\0 00\n\nheight = 500\n", 36),
         "[window]\n\n\n; " + std::string(400, ';') + "\nwidth = 640\ntitle = " + std::string(300, 'x'),
         "[window]\nwidth = 640\n  " + std::string(250, 'c') + "\nheight = 500",
+        // r55 hands over a continuation line with the comment it ends in, r59 without it.
+        "[window]\nwidth =\n  500 ; px\ntitle = A ; c1\n  B ; c2\n\tC;D\t;c3\n",
     };
     for (const std::string& text : texts) {
         SCOPED_TRACE(text);
@@ -244,8 +306,10 @@ TEST(INIReader, EveryReleaseOfTheParserReadsTheTextAlike) {
         EXPECT_EQ(lineAfterLine.faults, std::vector<std::string>());
         EXPECT_EQ(laterRelease.faults, std::vector<std::string>());
         EXPECT_EQ(laterRelease.discardedReads, 0);
-        EXPECT_EQ(laterRelease.pairs, lineAfterLine.pairs);
+        EXPECT_EQ(laterRelease.names, lineAfterLine.names);
         EXPECT_FALSE(lineAfterLine.pairs.empty());
+        EXPECT_EQ(parser_stand_in::storedValues(discarding, laterRelease),
+                  parser_stand_in::storedValues(installed, lineAfterLine));
         EXPECT_EQ(discarding.ParseError(), installed.ParseError());
         EXPECT_EQ(discarding.CutLine(), installed.CutLine());
         EXPECT_EQ(discarding.CutLength(), installed.CutLength());
@@ -275,6 +339,11 @@ TEST(INIReader, EveryReleaseOfTheParserReadsTheTextAlike) {
     EXPECT_EQ(lastLine.CutLine(), 4);
     EXPECT_EQ(lastLine.GetInteger("window", "width", 0), 640);
     EXPECT_EQ(lastLine.Get("window", "title", ""), std::string(198 - 8, 'x'));
+    for (const auto parse : {parser_stand_in::parse<0, false>, parser_stand_in::parse<0, true>}) {
+        const INIReader comments = INIReader::fromText(texts[6], parse);
+        EXPECT_EQ(comments.Get("window", "width", ""), "500");
+        EXPECT_EQ(comments.Get("window", "title", ""), "A\nB\nC;D");
+    }
 }
 
 // A parser built with another line buffer: the cut falls where that buffer ends, and the
@@ -297,7 +366,10 @@ TEST(INIReader, LongLinesAreCutToTheBufferTheParserHands) {
 // whole, one it leaves whole is kept, and a stray continuation byte after a whole character
 // splits nothing.
 TEST(INIReader, ALongLineIsCutOnAWholeCharacter) {
-    for (const std::string character : {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"}) {
+    // é, €, the fullwidth A (its lead byte EF is the last of the 3-byte leads), an emoji, and the
+    // last code point of all, U+10FFFD (lead F4).
+    for (const std::string character :
+         {"\xC3\xA9", "\xE2\x82\xAC", "\xEF\xBC\xA1", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBD"}) {
         for (std::size_t keptBytes = 1; keptBytes <= character.size(); ++keptBytes) {
             SCOPED_TRACE(std::to_string(character.size()) + "-byte character, " + std::to_string(keptBytes) +
                          " of its bytes within the limit");
@@ -315,4 +387,14 @@ TEST(INIReader, ALongLineIsCutOnAWholeCharacter) {
     const INIReader stray = INIReader::fromText("[w]\nt=" + padding + "\xF0\x9F\x98\x80\x80zz\n");
     EXPECT_EQ(stray.CutLength(), 198);
     EXPECT_EQ(stray.Get("w", "t", ""), padding + "\xF0\x9F\x98\x80");
+
+    // Bytes that begin no character: C0 and C1 (overlong forms of ASCII) and F5 to FF. The cut
+    // after one of them splits nothing, and keeps it.
+    for (const char lead : {'\xC0', '\xC1', '\xF5', '\xF7', '\xFF'}) {
+        SCOPED_TRACE(static_cast<int>(static_cast<unsigned char>(lead)));
+        const std::string kept = std::string(195, 'x') + lead;
+        const INIReader reader = INIReader::fromText("[w]\nt=" + kept + "\x80\x80\x80\n");
+        EXPECT_EQ(reader.CutLength(), 198);
+        EXPECT_EQ(reader.Get("w", "t", ""), kept);
+    }
 }

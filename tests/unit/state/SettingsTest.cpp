@@ -67,7 +67,7 @@ TEST_F(Settings, MissingFileKeepsEveryDefault) {
     const INIReader reader("../assets/settings.ini", "");
     applySettings(reader);
     EXPECT_EQ(out.text(),
-              "ERROR: Failed to load '../assets/settings.ini'. Using default values instead.\n");
+              "ERROR: Failed to load '../assets/settings.ini' (not found). Using default values instead.\n");
     expectDefaults();
 }
 
@@ -130,6 +130,24 @@ TEST_F(Settings, NumberValues) {
          "\\xC2\\x80\\xC2\\x9F\xC2\xA0\xF0\x9F\x98\x80"},
         {"width", "\xFF\xC0\x9B\xED\xA0\x80\xE2\x82" "1", 1280, "not a number",
          "\\xFF\\xC0\\x9B\\xED\\xA0\\x80\\xE2\\x821"},
+        // DEL; U+07FF in three bytes, an overlong form; a form past U+10FFFF; and beside them the
+        // least 3-byte character U+0800, the fullwidth A (lead EF) and U+10FFFD, which stay.
+        {"width", "8\x7F", 1280, "not a number", "8\\x7F"},
+        {"width", "\xE0\x9F\xBF" "1", 1280, "not a number", "\\xE0\\x9F\\xBF1"},
+        {"width", "\xF4\x90\x80\x80" "1", 1280, "not a number", "\\xF4\\x90\\x80\\x801"},
+        {"width", "\xE0\xA0\x80\xEF\xBC\xA1\xF4\x8F\xBF\xBD", 1280, "not a number", nullptr},
+        // The line and paragraph separators and the bidirectional controls break the line or
+        // reorder it; the characters next to them in the code chart (U+200D, U+2010, U+202F,
+        // U+2065, U+206A) stay.
+        {"width", "\xE2\x80\xA8\xE2\x80\xA9\xE2\x80\x8E\xE2\x80\x8F", 1280, "not a number",
+         "\\xE2\\x80\\xA8\\xE2\\x80\\xA9\\xE2\\x80\\x8E\\xE2\\x80\\x8F"},
+        {"width", "\xE2\x80\xAA\xE2\x80\xAE\xE2\x81\xA6\xE2\x81\xA9", 1280, "not a number",
+         "\\xE2\\x80\\xAA\\xE2\\x80\\xAE\\xE2\\x81\\xA6\\xE2\\x81\\xA9"},
+        {"width", "\xE2\x80\x8D\xE2\x80\x90\xE2\x80\xAF\xE2\x81\xA5\xE2\x81\xAA", 1280, "not a number",
+         nullptr},
+        // A backslash is written out too: typed "\x1B" and a real ESC byte read differently.
+        {"width", "\\x1B", 1280, "not a number", "\\\\x1B"},
+        {"width", "\x1B", 1280, "not a number", "\\x1B"},
         {"refreshRate", "144", 144, nullptr, nullptr},
         {"refreshRate", "59.94", 59, nullptr, nullptr},
         {"refreshRate", "0", 60, "less than 1", nullptr},
@@ -186,6 +204,58 @@ TEST_F(Settings, NumberValues) {
                                    " instead.\n");
         }
     }
+}
+
+// What the file gives the title reaches the window as it stands: nothing of the console's
+// quoting of bad values is done to it.
+TEST_F(Settings, TheTitleKeepsEveryByteTheFileGivesIt) {
+    const std::string title = "C:\\x1B \\ \xC3\xA9 \x1B[31m \xE2\x80\xAE \x7F \xC2\x9B \xFF";
+    EXPECT_EQ(apply("[window]\ntitle = " + title + "\n"), "");
+    EXPECT_EQ(windowTitle, title);
+}
+
+// A name given in a section that the game does not read, each once, at the line that first
+// gives it; the settings it stands beside are read as ever.
+TEST_F(Settings, NamesTheGameDoesNotReadEachGetALine) {
+    const auto unknown = [](const std::string& name, const std::string& section, int line) {
+        return "ERROR: Unknown setting '" + name + "' in section '" + section + "' at line " + std::to_string(line) +
+               " of '../assets/settings.ini'. It was not read.\n";
+    };
+    const std::string text =
+        "[window]\n"                              // 1
+        "widht = 800\n"                           // 2
+        "Width = 900\n"                           // 3
+        "WIDHT = 1\n"                             // 4: named once, at line 2
+        "timeLimit = 30\n"                        // 5: a key of another section
+        "\xC2\xA0height = 600\n"                  // 6: a no-break space in front
+        "\xEF\xBB\xBFvsync = no\n"                // 7: a byte order mark in front
+        "= 5\n"                                   // 8: no name, passed over
+        "[windw]\n"                               // 9
+        "fullscreen = yes\n"                      // 10
+        "[ window ]\n"                            // 11
+        "showFPS = on\n"                          // 12
+        "[game]\n"                                // 13
+        "time\x1BLimit = 5\n"                     // 14
+        "[debug]\n"                               // 15
+        "note = a\n"                              // 16
+        "  skipIntro = yes\n"                     // 17: part of note's value
+        "SKIPINTRO = on\n";                       // 18
+    EXPECT_EQ(apply(text), unknown("widht", "window", 2) + unknown("timeLimit", "window", 5) +
+                               unknown("\xC2\xA0height", "window", 6) + unknown("\xEF\xBB\xBFvsync", "window", 7) +
+                               unknown("fullscreen", "windw", 10) + unknown("showFPS", " window ", 12) +
+                               unknown("time\\x1BLimit", "game", 14) + unknown("note", "debug", 16));
+    EXPECT_EQ(windowWidth, 900);
+    EXPECT_EQ(windowHeight, 768);
+    EXPECT_TRUE(vsync);
+    EXPECT_FALSE(fullscreen);
+    EXPECT_FALSE(showFPS);
+    EXPECT_DOUBLE_EQ(GameState::getInstance()->timeLimit, 90.0);
+    EXPECT_TRUE(introDone);
+
+    // A pair outside any section is a line that could not be read, and said to be so alone.
+    EXPECT_EQ(apply("widht = 800\n[window]\n"),
+              "ERROR: Could not read line 1 of '../assets/settings.ini' (a setting outside any [section]). "
+              "Using default values for what could not be read.\n");
 }
 
 TEST_F(Settings, FullscreenWords) {
@@ -328,6 +398,9 @@ TEST_F(Settings, WholeFiles) {
         {"continuation lines under a boolean and an empty title",
          "[window]\nfullscreen = yes\n  width = 800\ntitle =\n  A\n",
          continued(3, "fullscreen") + continued(5, "title"), 1280, 90, "A", false},
+        // A comment after a continuation line is no part of the value, as after any other.
+        {"comments after continuation lines", "[window]\nwidth =\n  500 ; px\ntitle = A ; c1\n  B ; c2\n",
+         continued(3, "width") + continued(5, "title"), 500, 90, "A\nB", false},
         // A name given twice: the last value counts, for every key.
         {"repeated names",
          "[window]\ntitle = One\ntitle = Two\nwidth = 1600\nwidth = 1024\nfullscreen = yes\nfullscreen = no\n"
