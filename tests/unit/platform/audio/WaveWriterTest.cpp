@@ -13,22 +13,41 @@
 #include <new>
 #include <thread>
 
-// Counts operator new on a thread that asks for it; the mixing thread's calls are not ours.
+// Counts heap allocations on a thread that asks for it; the mixing thread's calls are not ours.
+// Every form of new and delete that can hand out or take back these blocks is replaced as one
+// set: a delete must accept what any new it pairs with returned, and the forms left out are the
+// runtime's own (the sanitizer's, in build-asan/), which would free through a different heap. The
+// aligned forms are a separate set and stay the runtime's.
 namespace {
 thread_local bool countNew = false;
 thread_local long newCalls = 0;
+
+void* allocate(std::size_t size) noexcept {
+    if (countNew)
+        ++newCalls;
+    return std::malloc(size > 0 ? size : 1);
+}
 } // namespace
 
 void* operator new(std::size_t size) {
-    if (countNew)
-        ++newCalls;
-    if (void* block = std::malloc(size > 0 ? size : 1))
+    if (void* block = allocate(size))
         return block;
     throw std::bad_alloc();
 }
+void* operator new[](std::size_t size) {
+    if (void* block = allocate(size))
+        return block;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
 // Not inlined: the compiler would take the free of a new'd block for a mismatch.
 [[gnu::noinline]] void operator delete(void* block) noexcept { std::free(block); }
 [[gnu::noinline]] void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+[[gnu::noinline]] void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+[[gnu::noinline]] void operator delete[](void* block) noexcept { std::free(block); }
+[[gnu::noinline]] void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+[[gnu::noinline]] void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 using namespace audio;
 using audiotest::Recording;
