@@ -1,5 +1,6 @@
 """The game on a Wayland desktop (a headless sway): it starts with no X display at all, shows the
-title in its window, goes to full screen and back with Enter and quits with Escape; started in
+title in its window, goes to full screen and back with Enter and quits with Escape; in the game
+the mouse turns the camera; started in
 full screen with a window size smaller than the screen, the title fills the screen once the
 compositor has given the window its size. Through sway's Xwayland (where it is installed) the
 full-screen start fills the screen too. At no time does GLFW report an error."""
@@ -7,6 +8,7 @@ full-screen start fills the screen too. At no time does GLFW report an error."""
 import shutil
 import time
 
+from gameplay_support import SETTINGS as GAME, start_frame, warm_sky
 from harness import Failure, Game, Tree, check, run_test
 from screens_support import TITLE_CLEAR, Reference, shows
 from wayland_support import Sway, crop
@@ -71,7 +73,7 @@ def windowed(build_dir):
     sway = Sway(*SCREEN)
     tree = game = None
     try:
-        sway.keyboard()
+        sway.input()
         tree, game = start(build_dir, sway, sway.client_env(), TITLE)
         title_in_window(sway, game, "the title in the window")
         sway.key("Return")
@@ -89,6 +91,48 @@ def windowed(build_dir):
             tree.remove()
 
 
+def mouse_look(build_dir):
+    """From the start platform the thief faces the sunset; a mouse move to the right turns the
+    camera away from it, to the darker sky beside it."""
+    sway = Sway(*SCREEN)
+    tree = game = None
+    try:
+        sway.input()
+        tree, game = start(build_dir, sway, sway.client_env(), GAME)
+
+        def window_picture():
+            node = sway.window()
+            if not node:
+                return None
+            rect = node["rect"]
+            return crop(sway.screenshot(), rect["x"], rect["y"], *WINDOW)
+
+        def facing_sunset():
+            shot = window_picture()
+            return bool(shot) and start_frame(shot) or "not the game frame on the start platform"
+        wait_for(sway, game, facing_sunset, "the game frame on the start platform")
+        # Into the window first: the game takes the pointer (locks it) once it is over its window.
+        rect = sway.window()["rect"]
+        sway.place_mouse(rect["x"] + rect["width"] // 2, rect["y"] + rect["height"] // 2)
+        time.sleep(0.5)
+        for _ in range(20):
+            sway.move_mouse(30, 0)
+            time.sleep(0.05)
+
+        def turned():
+            return not warm_sky(window_picture()) or "the sky ahead is still the sunset"
+        wait_for(sway, game, turned, "the camera turned away from the sunset", timeout=60)
+        sway.key("Escape")
+        game.expect_exit(0, 60, "Escape in the game on Wayland")
+        no_glfw_errors(game, "In the game on Wayland")
+    finally:
+        if game:
+            game.kill()
+        sway.close()
+        if tree:
+            tree.remove()
+
+
 def full_screen_start(build_dir, xwayland):
     sway = Sway(*SCREEN, xwayland=xwayland)
     tree = game = None
@@ -98,7 +142,7 @@ def full_screen_start(build_dir, xwayland):
     try:
         env = {**sway.env, "WAYLAND_DISPLAY": None, "DISPLAY": sway.x_display()} if xwayland \
             else sway.client_env()
-        sway.keyboard()
+        sway.input()
         tree, game = start(build_dir, sway, env, settings)
         title_fills_screen(sway, game, "the title over the whole screen, started full screen " + where)
         sway.key("Escape")
@@ -114,6 +158,7 @@ def full_screen_start(build_dir, xwayland):
 
 def scenario(build_dir):
     windowed(build_dir)
+    mouse_look(build_dir)
     full_screen_start(build_dir, xwayland=False)
     if shutil.which("Xwayland"):
         full_screen_start(build_dir, xwayland=True)

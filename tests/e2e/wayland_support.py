@@ -42,7 +42,7 @@ class Sway:
                                          stdout=log, stderr=subprocess.STDOUT)
         self.wayland_display = None
         self.ipc = None
-        self._keyboard = None
+        self._input = None
         deadline = time.time() + 30
         while time.time() < deadline and not (self.wayland_display and self.ipc):
             check(self.proc.poll() is None, "sway ended at start:\n" + self.log())
@@ -103,20 +103,28 @@ class Sway:
                               capture_output=True, check=True, timeout=30).stdout
         return Image.from_ppm(data)
 
-    def keyboard(self):
-        """A virtual keyboard on sway's seat, made before the game starts so that the game's
-        window finds a keyboard on the seat from the start."""
-        if self._keyboard is None:
-            self._keyboard = VirtualKeyboard(os.path.join(self.runtime, self.wayland_display))
-        return self._keyboard
+    def input(self):
+        """A virtual keyboard and mouse on sway's seat, made before the game starts so that the
+        game's window finds them on the seat from the start."""
+        if self._input is None:
+            self._input = VirtualInput(os.path.join(self.runtime, self.wayland_display))
+        return self._input
 
     def key(self, name):
         """One key pressed and released, held for 60 ms: Return or Escape."""
-        self.keyboard().tap(EVDEV_KEYS[name])
+        self.input().tap(EVDEV_KEYS[name])
+
+    def move_mouse(self, dx, dy):
+        """The mouse moved by (dx, dy) pixels."""
+        self.input().move(dx, dy)
+
+    def place_mouse(self, x, y):
+        """The pointer put at (x, y) of the output, as a tablet would."""
+        self.input().place(x, y, self.width, self.height)
 
     def close(self):
-        if self._keyboard is not None:
-            self._keyboard.close()
+        if self._input is not None:
+            self._input.close()
         self.proc.terminate()
         try:
             self.proc.wait(10)
@@ -161,9 +169,10 @@ def default_keymap():
     return keymap_text
 
 
-class VirtualKeyboard:
+class VirtualInput:
     """A client of the compositor that speaks just enough of the Wayland wire protocol to make a
-    zwp_virtual_keyboard_v1 on the seat, with the default keymap, and press keys on it."""
+    zwp_virtual_keyboard_v1 on the seat, with the default keymap, and a zwlr_virtual_pointer_v1,
+    and press keys and move the mouse on them."""
 
     def __init__(self, path):
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
@@ -176,17 +185,21 @@ class VirtualKeyboard:
         check("zwp_virtual_keyboard_manager_v1" in self.globals, "the compositor offers no virtual keyboard")
         self._bind(self.globals["wl_seat"], "wl_seat", 1, 4)
         self._bind(self.globals["zwp_virtual_keyboard_manager_v1"], "zwp_virtual_keyboard_manager_v1", 1, 5)
-        self._send(5, 0, struct.pack("<II", 4, 6))  # create_virtual_keyboard(seat 4) -> 6
+        check("zwlr_virtual_pointer_manager_v1" in self.globals, "the compositor offers no virtual pointer")
+        self._bind(self.globals["zwlr_virtual_pointer_manager_v1"], "zwlr_virtual_pointer_manager_v1", 1, 6)
+        # New objects take the next free number, in order.
+        self._send(6, 0, struct.pack("<II", 4, 7))  # create_virtual_pointer(seat 4) -> 7
+        self._send(5, 0, struct.pack("<II", 4, 8))  # create_virtual_keyboard(seat 4) -> 8
         keymap = default_keymap() + b"\0"
         fd = os.memfd_create("qv-keymap")
         try:
             os.write(fd, keymap)
-            self._send(6, 0, struct.pack("<II", 1, len(keymap)), fd)  # keymap(XKB_V1, fd, size)
+            self._send(8, 0, struct.pack("<II", 1, len(keymap)), fd)  # keymap(XKB_V1, fd, size)
         finally:
             os.close(fd)
-        self._send(6, 2, struct.pack("<IIII", 0, 0, 0, 0))  # modifiers: none
-        self._roundtrip(7)
-        self.next_id = 8
+        self._send(8, 2, struct.pack("<IIII", 0, 0, 0, 0))  # modifiers: none
+        self._roundtrip(9)
+        self.next_id = 10
         # Clients learn of the new keyboard through the seat: give them a moment to take it.
         time.sleep(0.5)
 
@@ -229,10 +242,22 @@ class VirtualKeyboard:
 
     def tap(self, code):
         stamp = int(time.monotonic() * 1000) & 0xFFFFFFFF
-        self._send(6, 1, struct.pack("<III", stamp, code, 1))  # key pressed
+        self._send(8, 1, struct.pack("<III", stamp, code, 1))  # key pressed
         self._roundtrip(self._new_id())
         time.sleep(0.06)
-        self._send(6, 1, struct.pack("<III", stamp + 60, code, 0))  # key released
+        self._send(8, 1, struct.pack("<III", stamp + 60, code, 0))  # key released
+        self._roundtrip(self._new_id())
+
+    def move(self, dx, dy):
+        stamp = int(time.monotonic() * 1000) & 0xFFFFFFFF
+        self._send(7, 0, struct.pack("<Iii", stamp, int(dx * 256), int(dy * 256)))  # motion, fixed 24.8
+        self._send(7, 4, b"")  # frame
+        self._roundtrip(self._new_id())
+
+    def place(self, x, y, width, height):
+        stamp = int(time.monotonic() * 1000) & 0xFFFFFFFF
+        self._send(7, 1, struct.pack("<IIIII", stamp, x, y, width, height))  # motion_absolute
+        self._send(7, 4, b"")  # frame
         self._roundtrip(self._new_id())
 
     def _new_id(self):
