@@ -233,6 +233,20 @@ void updateClock(GameState& state) {
 
 void windowRefreshCallback(GLFWwindow*) { pausePictureShown = false; }
 
+void framebufferSizeCallback(GLFWwindow*, int width, int height) {
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    if (width != currentWidth || height != currentHeight) {
+        currentWidth = width;
+        currentHeight = height;
+        // The pause picture is drawn again over the whole of the new size.
+        pausePictureShown = false;
+    }
+    // Every pass draws into the viewport as it stands; the capture puts it back to this size too.
+    glViewport(0, 0, currentWidth, currentHeight);
+}
+
 void setSwapBuffersHook(SwapBuffersHook hook) { swapBuffersHook = hook ? hook : glfwSwapBuffers; }
 
 float fallFadeForHeight(float y) {

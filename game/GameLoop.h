@@ -9,6 +9,12 @@ class ParticleSystem;
 // Installed with glfwSetWindowRefreshCallback.
 void windowRefreshCallback(GLFWwindow* window);
 
+// The window's framebuffer has a new size (a compositor may give a full-screen window its size
+// only a while after it was made, and leaving full screen gives the window's back): the game
+// draws at that size from the next pass on. A size of zero (a minimised window) changes nothing.
+// Installed with glfwSetFramebufferSizeCallback.
+void framebufferSizeCallback(GLFWwindow* window, int width, int height);
+
 // One pass of the frame loop (gate, pause fade, restart, pause picture, screens or game frame,
 // swap and poll). Returns false when the gate held the pass back (nothing was drawn). A pause
 // picture already on screen is neither drawn nor swapped again.

@@ -23,6 +23,7 @@
 #include "state/Settings.h"
 #include "game/SoundManager.h"
 #include "platform/gl/GL.h"
+#include "platform/gl/GlfwPlatform.h"
 #include "renderer/Blur.h"
 #include "renderer/EnvironmentMap.h"
 #include "renderer/GuiImage.h"
@@ -59,7 +60,11 @@ void setStartRenderState() {
 }
 
 void adoptCreatedWindow(GLFWwindow* window) {
-    glfwGetWindowPos(window, &windowPosX, &windowPosY);
+    // Where the position cannot be read, the toggle back has none to use (and the window
+    // system places the window itself).
+    if (glfwPlatform::windowPositionReadable()) {
+        glfwGetWindowPos(window, &windowPosX, &windowPosY);
+    }
     int width = 0;
     int height = 0;
     glfwGetFramebufferSize(window, &width, &height);

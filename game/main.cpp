@@ -4,6 +4,7 @@
 
 #include "platform/gl/GL.h"
 #include "platform/gl/GlewLoader.h"
+#include "platform/gl/GlfwPlatform.h"
 #include <GLFW/glfw3.h>
 
 #include "framework/Framework.h"
@@ -43,6 +44,7 @@ int main() {
     printSectionHeader("WINDOW SETUP");
 
     glfwSetErrorCallback(glfwErrorCallback);
+    glfwPlatform::preferX11WhereOnlyXIsNamed();
     if (!glfwInit()) {
         return failStartup("Failed to init GLFW");
     }
@@ -68,13 +70,14 @@ int main() {
     }
 
     glfwSetWindowRefreshCallback(window, windowRefreshCallback);
+    glfwSetFramebufferSizeCallback(window, framebufferSizeCallback);
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
     if (glfwRawMouseMotionSupported()) {
         glfwSetInputMode(window, GLFW_RAW_MOUSE_MOTION, GLFW_TRUE);
     }
 
     const unsigned int glewResult = glew::init();
-    if (glewResult != 0) {
+    if (!glew::started(glewResult, glfwPlatform::contextIsGlx(window))) {
         return failStartup("Failed to init GLEW: " + glew::errorString(glewResult));
     }
 

@@ -8,6 +8,10 @@ namespace glew {
 // glewExperimental = true, then glewInit(). Returns GLEW's result code (0 = GLEW_OK).
 unsigned int init();
 
+// glewInit's result leaves the OpenGL entry points loaded: GLEW_OK, or, on a context not made
+// through GLX, GLEW's complaint that there is no GLX display. Every other result is a failure.
+bool started(unsigned int result, bool glxContext);
+
 // glewGetErrorString of a code, as text.
 std::string errorString(unsigned int code);
 

@@ -54,6 +54,7 @@
 
 #include "platform/gl/GL.h"
 #include "platform/gl/GlewLoader.h"
+#include "platform/gl/GlfwPlatform.h"
 #include <GLFW/glfw3.h>
 
 #include "AllocationCounter.h"
@@ -349,6 +350,7 @@ int runOneSize(const Options& options) {
     applyBrightness();
 
     glfwSetErrorCallback(glfwErrorCallback);
+    glfwPlatform::preferX11WhereOnlyXIsNamed();
     if (!glfwInit()) {
         std::cout.rdbuf(console);
         std::printf("cannot initialise GLFW (is there an X display?)\n");
@@ -364,7 +366,7 @@ int runOneSize(const Options& options) {
     }
     glfwMakeContextCurrent(window);
     glfwSwapInterval(0);
-    if (!gladLoadGL(glfwGetProcAddress) || glew::init() != 0) {
+    if (!gladLoadGL(glfwGetProcAddress) || !glew::started(glew::init(), glfwPlatform::contextIsGlx(window))) {
         glfwTerminate();
         std::cout.rdbuf(console);
         std::printf("cannot load the OpenGL entry points\n");

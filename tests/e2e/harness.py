@@ -101,15 +101,19 @@ class Tree:
 
 class Game:
     def __init__(self, tree, xvfb, env=None, stdin_data=None, cwd=None):
-        """`cwd`: the working directory, relative to the tree's root; build/ by default."""
+        """`cwd`: the working directory, relative to the tree's root; build/ by default. Without
+        an Xvfb (`xvfb` None) the display comes from `env`."""
         self.tree = tree
         self.xvfb = xvfb
         self.lines = []
         self._queue = queue.Queue()
         environment = dict(os.environ)
-        environment["DISPLAY"] = xvfb.display
+        if xvfb is not None:
+            environment["DISPLAY"] = xvfb.display
         environment.setdefault("ALSOFT_DRIVERS", "null")
         environment.update(env or {})
+        # A value of None takes the variable away.
+        environment = {name: value for name, value in environment.items() if value is not None}
         self.proc = subprocess.Popen(
             [os.path.join(tree.build, "quarvelline")], cwd=os.path.join(tree.root, cwd) if cwd else tree.build,
             env=environment,

@@ -11,6 +11,7 @@
 
 #include "platform/gl/GL.h"
 #include "platform/gl/GlewLoader.h"
+#include "platform/gl/GlfwPlatform.h"
 #include <GLFW/glfw3.h>
 
 #include "framework/Framework.h"
@@ -87,6 +88,7 @@ bool Game::start(const Options& options) {
     }
 
     glfwSetErrorCallback(glfwErrorCallback);
+    glfwPlatform::preferX11WhereOnlyXIsNamed();
     if (!glfwInit()) {
         return false;
     }
@@ -98,10 +100,11 @@ bool Game::start(const Options& options) {
     adoptCreatedWindow(window_);
     glfwMakeContextCurrent(window_);
     glfwSwapInterval(0);
-    if (!gladLoadGL(glfwGetProcAddress) || glew::init() != 0) {
+    if (!gladLoadGL(glfwGetProcAddress) || !glew::started(glew::init(), glfwPlatform::contextIsGlx(window_))) {
         return false;
     }
     glfwSetWindowRefreshCallback(window_, windowRefreshCallback);
+    glfwSetFramebufferSizeCallback(window_, framebufferSizeCallback);
     glfwSetInputMode(window_, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
     if (glDebugMessageCallback) {
         glDebugMessageCallback(glDebugOutputCallback, nullptr);

@@ -9,6 +9,7 @@
 
 #include "framework/GlLifetime.h"
 #include "platform/gl/GlewLoader.h"
+#include "platform/gl/GlfwPlatform.h"
 
 namespace testgl {
 
@@ -45,6 +46,7 @@ bool initGlfwOnce() {
         return true;
     }
     glfwSetErrorCallback(recordGlfwError);
+    glfwPlatform::preferX11WhereOnlyXIsNamed();
     for (int attempt = 0; attempt < 10 && !glfwInitialised; ++attempt) {
         if (attempt > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -76,7 +78,7 @@ GlContext::GlContext(int width, int height) {
     glfwMakeContextCurrent(window_);
     if (gladLoadGL(glfwGetProcAddress) == 0) {
         error_ = "gladLoadGL failed";
-    } else if (glew::init() != 0) {
+    } else if (!glew::started(glew::init(), glfwPlatform::contextIsGlx(window_))) {
         error_ = "glewInit failed";
     }
     if (!error_.empty()) {

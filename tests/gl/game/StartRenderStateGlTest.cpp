@@ -1,7 +1,9 @@
 // Start-up's render state on a context whose window is not the size the game draws at, as a
-// full-screen window that covers a monitor larger than the size asked for.
+// full-screen window that covers a monitor larger than the size asked for, and the size followed
+// when the framebuffer changes later.
 #include <gtest/gtest.h>
 
+#include "game/GameLoop.h"
 #include "game/Startup.h"
 #include "state/GlobalState.h"
 #include "support/GlContext.h"
@@ -29,4 +31,32 @@ TEST_F(StartRenderState, TheViewportIsTheCurrentSizeNotTheContextsFirst) {
     EXPECT_EQ(viewport[1], 0);
     EXPECT_EQ(viewport[2], 48);
     EXPECT_EQ(viewport[3], 20);
+}
+
+// A compositor gives a full-screen window its size a while after the window was made: the game
+// follows the framebuffer from then on, and the pause picture is drawn again at the new size.
+TEST_F(StartRenderState, TheViewportAndTheCurrentSizeFollowTheFramebuffer) {
+    currentWidth = 48;
+    currentHeight = 20;
+    setStartRenderState();
+    pausePictureShown = true;
+    framebufferSizeCallback(nullptr, 60, 34);
+    GLint viewport[4] = {-1, -1, -1, -1};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 60);
+    EXPECT_EQ(viewport[3], 34);
+    EXPECT_EQ(currentWidth, 60);
+    EXPECT_EQ(currentHeight, 34);
+    EXPECT_FALSE(pausePictureShown);
+
+    // The same size again leaves the picture on screen; a minimised window's 0 x 0 changes nothing.
+    pausePictureShown = true;
+    framebufferSizeCallback(nullptr, 60, 34);
+    framebufferSizeCallback(nullptr, 0, 0);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 60);
+    EXPECT_EQ(viewport[3], 34);
+    EXPECT_EQ(currentWidth, 60);
+    EXPECT_EQ(currentHeight, 34);
+    EXPECT_TRUE(pausePictureShown);
 }
