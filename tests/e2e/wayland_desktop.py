@@ -5,6 +5,7 @@ full screen with a window size smaller than the screen, the title fills the scre
 compositor has given the window its size. Through sway's Xwayland (where it is installed) the
 full-screen start fills the screen too. At no time does GLFW report an error."""
 
+import contextlib
 import shutil
 import time
 
@@ -64,25 +65,19 @@ def no_glfw_errors(game, when):
     check(not errors, "%s the console says:\n%s" % (when, "\n".join(errors)))
 
 
-def start(build_dir, sway, env, settings):
-    tree = Tree(build_dir, settings=settings)
-    return tree, Game(tree, None, env=env)
-
-
-def windowed(build_dir):
-    sway = Sway(*SCREEN)
+@contextlib.contextmanager
+def game_on_sway(build_dir, settings, xwayland=False):
+    """The game in a throw-away tree on a sway of its own, with its virtual keyboard and mouse;
+    through sway's Xwayland (no Wayland display named) when asked. All is gone afterwards."""
+    sway = Sway(*SCREEN, xwayland=xwayland)
     tree = game = None
     try:
+        env = {**sway.env, "WAYLAND_DISPLAY": None, "DISPLAY": sway.x_display()} if xwayland \
+            else sway.client_env()
         sway.input()
-        tree, game = start(build_dir, sway, sway.client_env(), TITLE)
-        title_in_window(sway, game, "the title in the window")
-        sway.key("Return")
-        title_fills_screen(sway, game, "the title over the whole screen after Enter")
-        sway.key("Return")
-        title_in_window(sway, game, "the title in the window after Enter again")
-        sway.key("Escape")
-        game.expect_exit(0, 60, "Escape on Wayland")
-        no_glfw_errors(game, "Windowed on Wayland, through full screen and back,")
+        tree = Tree(build_dir, settings=settings)
+        game = Game(tree, None, env=env)
+        yield sway, game
     finally:
         if game:
             game.kill()
@@ -91,15 +86,22 @@ def windowed(build_dir):
             tree.remove()
 
 
+def windowed(build_dir):
+    with game_on_sway(build_dir, TITLE) as (sway, game):
+        title_in_window(sway, game, "the title in the window")
+        sway.key("Return")
+        title_fills_screen(sway, game, "the title over the whole screen after Enter")
+        sway.key("Return")
+        title_in_window(sway, game, "the title in the window after Enter again")
+        sway.key("Escape")
+        game.expect_exit(0, 60, "Escape on Wayland")
+        no_glfw_errors(game, "Windowed on Wayland, through full screen and back,")
+
+
 def mouse_look(build_dir):
     """From the start platform the thief faces the sunset; a mouse move to the right turns the
     camera away from it, to the darker sky beside it."""
-    sway = Sway(*SCREEN)
-    tree = game = None
-    try:
-        sway.input()
-        tree, game = start(build_dir, sway, sway.client_env(), GAME)
-
+    with game_on_sway(build_dir, GAME) as (sway, game):
         def window_picture():
             node = sway.window()
             if not node:
@@ -125,35 +127,17 @@ def mouse_look(build_dir):
         sway.key("Escape")
         game.expect_exit(0, 60, "Escape in the game on Wayland")
         no_glfw_errors(game, "In the game on Wayland")
-    finally:
-        if game:
-            game.kill()
-        sway.close()
-        if tree:
-            tree.remove()
 
 
 def full_screen_start(build_dir, xwayland):
-    sway = Sway(*SCREEN, xwayland=xwayland)
-    tree = game = None
     settings = {"window": {"fullscreen": "true", "width": str(WINDOW[0]), "height": str(WINDOW[1])},
                 **TITLE}
     where = "through Xwayland" if xwayland else "on Wayland"
-    try:
-        env = {**sway.env, "WAYLAND_DISPLAY": None, "DISPLAY": sway.x_display()} if xwayland \
-            else sway.client_env()
-        sway.input()
-        tree, game = start(build_dir, sway, env, settings)
+    with game_on_sway(build_dir, settings, xwayland) as (sway, game):
         title_fills_screen(sway, game, "the title over the whole screen, started full screen " + where)
         sway.key("Escape")
         game.expect_exit(0, 60, "Escape in full screen " + where)
         no_glfw_errors(game, "Started full screen %s," % where)
-    finally:
-        if game:
-            game.kill()
-        sway.close()
-        if tree:
-            tree.remove()
 
 
 def scenario(build_dir):
