@@ -6,6 +6,7 @@
 
 namespace glfwPlatform {
 
+#ifdef GLFW_PLATFORM_X11
 namespace {
 
 bool named(const char* variable) {
@@ -14,6 +15,7 @@ bool named(const char* variable) {
 }
 
 }  // namespace
+#endif
 
 void preferX11WhereOnlyXIsNamed() {
 #ifdef GLFW_PLATFORM_X11
