@@ -11,7 +11,7 @@ import time
 
 from gameplay_support import SETTINGS as GAME, start_frame, warm_sky
 from harness import Failure, Game, Tree, check, run_test
-from screens_support import TITLE_CLEAR, Reference, shows
+from screens_support import TITLE_CLEAR, Reference
 from wayland_support import Sway, crop
 
 SCREEN = (1280, 720)

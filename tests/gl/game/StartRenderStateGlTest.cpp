@@ -18,6 +18,16 @@ protected:
     }
 };
 
+// The viewport's size and the game's current size, both as the given size.
+void expectDrawnAt(int width, int height) {
+    GLint viewport[4] = {-1, -1, -1, -1};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], width);
+    EXPECT_EQ(viewport[3], height);
+    EXPECT_EQ(currentWidth, width);
+    EXPECT_EQ(currentHeight, height);
+}
+
 }  // namespace
 
 TEST_F(StartRenderState, TheViewportIsTheCurrentSizeNotTheContextsFirst) {
@@ -41,22 +51,13 @@ TEST_F(StartRenderState, TheViewportAndTheCurrentSizeFollowTheFramebuffer) {
     setStartRenderState();
     pausePictureShown = true;
     framebufferSizeCallback(nullptr, 60, 34);
-    GLint viewport[4] = {-1, -1, -1, -1};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 60);
-    EXPECT_EQ(viewport[3], 34);
-    EXPECT_EQ(currentWidth, 60);
-    EXPECT_EQ(currentHeight, 34);
+    expectDrawnAt(60, 34);
     EXPECT_FALSE(pausePictureShown);
 
     // The same size again leaves the picture on screen; a minimised window's 0 x 0 changes nothing.
     pausePictureShown = true;
     framebufferSizeCallback(nullptr, 60, 34);
     framebufferSizeCallback(nullptr, 0, 0);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 60);
-    EXPECT_EQ(viewport[3], 34);
-    EXPECT_EQ(currentWidth, 60);
-    EXPECT_EQ(currentHeight, 34);
+    expectDrawnAt(60, 34);
     EXPECT_TRUE(pausePictureShown);
 }
