@@ -78,24 +78,6 @@ void INIReader::parseText(const std::string& text, StreamParser parser) {
     }
 }
 
-namespace {
-
-// Where to cut a line kept to its first `kept` bytes: there, or at the start of the character the
-// cut splits, one whose lead byte is among the kept bytes and announces more bytes than were kept.
-// A stray continuation byte after a whole character splits nothing.
-std::size_t cutAtWholeCharacter(const char* line, std::size_t kept) {
-    for (std::size_t back = 1; back <= 3 && back <= kept; ++back) {
-        const auto byte = static_cast<unsigned char>(line[kept - back]);
-        if ((byte & 0xC0) != 0x80) {
-            const auto length = static_cast<std::size_t>(utf8Length(byte));
-            return length > back ? kept - back : kept;
-        }
-    }
-    return kept;
-}
-
-}  // namespace
-
 char* INIReader::ReadLine(char* buffer, int size, void* stream) {
     auto* text = static_cast<TextStream*>(stream);
     // A line needs room for at least one byte: its line end, and the terminator.
