@@ -71,6 +71,7 @@ void INIReader::parseText(const std::string& text, StreamParser parser) {
     error = 0;
     TextStream stream{text.data(), text.data() + text.size(), this};
     const int malformed = (parser != nullptr ? parser : ini_parse_stream)(ReadLine, &stream, ValueHandler, this);
+    settleHeaderLine();
     lineBuffer = nullptr;
     if (malformed > 0 && (error == 0 || malformed < error)) {
         error = malformed;
@@ -78,8 +79,51 @@ void INIReader::parseText(const std::string& text, StreamParser parser) {
     }
 }
 
+namespace {
+
+// Whether the line is a [section] header with more after its ']' than blanks and a comment (a ';'
+// after a blank): the parser starts the section and drops the rest of the line unread, so that
+// "[window] width = 640" would set nothing without a word. The parser's ']' is the first one,
+// unless a comment starts before it (then the line is no header, and the parser says so).
+bool textAfterHeader(const char* line, std::size_t length, bool firstLine) {
+    const char* at = line;
+    const char* const end = line + length;
+    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    // The parser passes over a byte order mark at the start of the file.
+    if (firstLine && length >= 3 && std::memcmp(line, "\xEF\xBB\xBF", 3) == 0) {
+        at += 3;
+    }
+    while (at < end && blank(*at)) {
+        ++at;
+    }
+    if (at == end || *at != '[') {
+        return false;
+    }
+    bool afterBlank = false;
+    for (++at; at < end && *at != ']'; ++at) {
+        if (afterBlank && *at == ';') {
+            return false;
+        }
+        afterBlank = blank(*at);
+    }
+    if (at == end) {
+        return false;
+    }
+    const char* const rest = ++at;
+    while (at < end && blank(*at)) {
+        ++at;
+    }
+    return at < end && !(*at == ';' && at > rest);
+}
+
+}  // namespace
+
 char* INIReader::ReadLine(char* buffer, int size, void* stream) {
     auto* text = static_cast<TextStream*>(stream);
+    INIReader& reader = *text->reader;
+    // The parser is done with the line before: a header with text after it was a header, unless
+    // the parser took it for the continuation of a value.
+    reader.settleHeaderLine();
     // A line needs room for at least one byte: its line end, and the terminator.
     if (size < 2 || text->next == text->end) {
         return nullptr;
@@ -89,7 +133,6 @@ char* INIReader::ReadLine(char* buffer, int size, void* stream) {
     if (lineEnd != text->next && lineEnd[-1] == '\r') {
         --lineEnd;
     }
-    INIReader& reader = *text->reader;
     ++reader.lineNumber;
     reader.lineBuffer = buffer;
     reader.lineBufferSize = size;
@@ -112,11 +155,21 @@ char* INIReader::ReadLine(char* buffer, int size, void* stream) {
             reader.lineLimit = static_cast<int>(room);
         }
     }
+    if (textAfterHeader(text->next, length, reader.lineNumber == 1)) {
+        reader.headerLine = reader.lineNumber;
+    }
     std::memcpy(buffer, text->next, length);
     buffer[length] = '\n';
     buffer[length + 1] = '\0';
     text->next = following;
     return buffer;
+}
+
+void INIReader::settleHeaderLine() {
+    if (headerLine != 0) {
+        noteUnreadableLine("text after the [section] header");
+        headerLine = 0;
+    }
 }
 
 void INIReader::noteUnreadableLine(const std::string& reason) {
@@ -284,6 +337,10 @@ int INIReader::ValueHandler(void* user, const char* section, const char* name, c
     const bool isNew = reader->values.count(key) == 0;
     std::string& stored = reader->values[key];
     if (continuation) {
+        // An indented line that looks like a header continues the value instead.
+        if (reader->headerLine == reader->lineNumber) {
+            reader->headerLine = 0;
+        }
         reader->continuedAt.emplace(key, reader->lineNumber);
         if (!stored.empty()) {
             stored += '\n';

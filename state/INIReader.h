@@ -31,8 +31,9 @@ public:
     // 0: every line was read; > 0: the number of the first line that could not be read
     // (parsing went on to the end); -1: the file was not found, did not open or was not read.
     // A line that cannot be read is one that is no [section] header, name = value pair or
-    // comment; one holding a NUL byte, which is left out whole; or a pair outside any
-    // [section], which no setting is looked up in.
+    // comment; one holding a NUL byte, which is left out whole; a pair outside any [section],
+    // which no setting is looked up in; or a [section] header with more than a comment after it,
+    // which starts its section while the rest of the line is left out.
     int ParseError() const { return error; }
 
     // The number of the first line longer than LineLimit() bytes, 0 when there is none. Of such
@@ -108,6 +109,9 @@ private:
     // The line the parser is at cannot be read; the first such line is the one reported.
     void noteUnreadableLine(const std::string& reason);
 
+    // Notes the line headerLine names, once the parser is done with it.
+    void settleHeaderLine();
+
     int error = 0;
     std::string errorReason;
     int cutLine = 0;
@@ -121,4 +125,6 @@ private:
     int lineNumber = 0;
     const char* lineBuffer = nullptr;
     int lineBufferSize = 0;
+    // The line being parsed when it is a [section] header with text after it, 0 otherwise.
+    int headerLine = 0;
 };

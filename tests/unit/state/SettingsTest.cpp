@@ -338,6 +338,7 @@ TEST_F(Settings, WholeFiles) {
     };
     const std::string malformed = "not a [section] header, a name = value pair or a comment";
     const std::string outside = "a setting outside any [section]";
+    const std::string afterHeader = "text after the [section] header";
     const std::string x186(186, 'x'), x197(197, 'x'), x250(250, 'x');
     const std::string title190(190, 't'), title191(191, 't');  // lines of 198 and 199 bytes
     const std::string title187(187, 't');  // with three two-byte letters, a line of 201 bytes
@@ -368,9 +369,18 @@ TEST_F(Settings, WholeFiles) {
         {"cut inside a two-byte letter", "[window]\ntitle = " + title187 + "ééé\nwidth = 640\n", cut(2, 197), 640,
          90, title187 + "é", false},
         // With CR alone between lines the file is one line: a header, and the rest unread.
-        {"CR line ends", "[window]\rwidth = 640\rfullscreen = yes\r", "", 1280, 90, "QUARVELLINE", false},
-        {"CR line ends, a long file", "[window]\rtitle = A\r; " + x250 + "\r", cut(1), 1280, 90, "QUARVELLINE",
-         false},
+        {"CR line ends", "[window]\rwidth = 640\rfullscreen = yes\r", unreadable(1, afterHeader), 1280, 90,
+         "QUARVELLINE", false},
+        {"CR line ends, a long file", "[window]\rtitle = A\r; " + x250 + "\r", cut(1) + unreadable(1, afterHeader),
+         1280, 90, "QUARVELLINE", false},
+        // A header starts its section whatever follows it on its line; only a comment there is
+        // read, and an indented header below a pair is part of the pair's value.
+        {"a setting on its header's line",
+         "\xEF\xBB\xBF[window] width = 640\nfullscreen = yes\n[game]\ttimeLimit = 30\n",
+         unreadable(1, afterHeader), 1280, 90, "QUARVELLINE", true},
+        {"comments on headers' lines, an indented header in a value",
+         "[window] ; c\ntitle = A\n  [game] timeLimit = 30\n[game]\t;c\ntimeLimit = 20\n", continued(3, "title"),
+         1280, 20, "A\n[game] timeLimit = 30", false},
         {"CR line ends, a pair first", "width = 640\r[window]\rfullscreen = yes\r", unreadable(1, outside), 1280,
          90, "QUARVELLINE", false},
         // No name: the pair is passed over, and an indented line below it is a pair of its own.
