@@ -54,11 +54,11 @@ std::string withoutComment(const char* text) {
 
 INIReader::INIReader(std::string filename) {
     const std::string resolved = resolveAssetPath(filename, entryExists);
-    parseFile(filename, resolved);
+    parseFile(filename, resolved, ::read);
 }
 
-INIReader::INIReader(std::string filename, const std::string& resolvedPath) {
-    parseFile(filename, resolvedPath);
+INIReader::INIReader(std::string filename, const std::string& resolvedPath, FileRead readFile) {
+    parseFile(filename, resolvedPath, readFile != nullptr ? readFile : ::read);
 }
 
 INIReader INIReader::fromText(const std::string& text, StreamParser parser) {
@@ -201,7 +201,7 @@ std::string failureReason(int number) {
 
 }  // namespace
 
-void INIReader::parseFile(const std::string& filename, const std::string& resolvedPath) {
+void INIReader::parseFile(const std::string& filename, const std::string& resolvedPath, FileRead readFile) {
     error = -1;
     if (resolvedPath.empty()) {
         reportLoadFailure(filename, "not found");
@@ -213,7 +213,13 @@ void INIReader::parseFile(const std::string& filename, const std::string& resolv
     // keeps that open from waiting on a FIFO.
     struct stat found {};
     if (::stat(resolvedPath.c_str(), &found) != 0) {
-        reportLoadFailure(filename, failureReason(errno));
+        const int number = errno;
+        // The search counts a symbolic link that leads nowhere as the file: "not found" would
+        // send the player looking for a file that is there.
+        struct stat link {};
+        const bool dangling = (number == ENOENT || number == ENOTDIR) &&
+                              ::lstat(resolvedPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+        reportLoadFailure(filename, dangling ? "a symbolic link whose target does not exist" : failureReason(number));
         return;
     }
     if (!S_ISREG(found.st_mode)) {
@@ -235,7 +241,7 @@ void INIReader::parseFile(const std::string& filename, const std::string& resolv
     std::string text;
     char piece[4096];
     while (text.size() <= maxFileSize) {
-        const ssize_t got = ::read(file.descriptor, piece, sizeof piece);
+        const ssize_t got = readFile(file.descriptor, piece, sizeof piece);
         if (got < 0 && errno == EINTR) {
             continue;
         }

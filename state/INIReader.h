@@ -1,9 +1,12 @@
 #pragma once
 // The settings reader: inih's parser core underneath, lookups by section and name without
 // regard to letter case, numbers read like strtol / strtod.
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
+
+#include <sys/types.h>
 
 class INIReader {
 public:
@@ -14,9 +17,12 @@ public:
     // its default.
     explicit INIReader(std::string filename);
 
+    // How the file's bytes are read: as read(2) does, which is the one used when none is given.
+    using FileRead = ssize_t (*)(int descriptor, void* buffer, std::size_t size);
+
     // The same with the search already done: `resolvedPath` is where the file lies, or ""
     // when it was found nowhere. `filename` is the name the failure line reports.
-    INIReader(std::string filename, const std::string& resolvedPath);
+    INIReader(std::string filename, const std::string& resolvedPath, FileRead readFile = nullptr);
 
     // The parser's side of the reading: inih's ini_parse_stream, or a function that calls the
     // line reader and the pair handler the way some build or release of it does.
@@ -96,7 +102,7 @@ public:
 private:
     INIReader() = default;
 
-    void parseFile(const std::string& filename, const std::string& resolvedPath);
+    void parseFile(const std::string& filename, const std::string& resolvedPath, FileRead readFile);
     void parseText(const std::string& text, StreamParser parser);
 
     // The parser's line reader, which hands over the next line of the text (a TextStream) as
