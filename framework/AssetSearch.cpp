@@ -46,8 +46,9 @@ bool entryExists(const std::string& path) {
     if (path.empty()) {
         return false;
     }
+    // The entry itself, not what it leads to: a symbolic link to nothing stands under the name too.
     std::error_code error;
-    return std::filesystem::status(path, error).type() != std::filesystem::file_type::not_found;
+    return std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found;
 }
 
 std::string searchAssetPath(std::filesystem::path directory, const std::string& relativeName,

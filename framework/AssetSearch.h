@@ -15,8 +15,9 @@
 bool fileExists(const std::string& path);
 
 // True when anything stands at the path, whatever it is and whether or not it can be read: a
-// file, a directory, a FIFO, a device; also when what stands there cannot be told because a
-// directory on the way cannot be searched. False only when nothing is there.
+// file, a directory, a FIFO, a device, a symbolic link even when it leads nowhere; also when what
+// stands there cannot be told because a directory on the way cannot be searched. False only when
+// nothing is there.
 bool entryExists(const std::string& path);
 
 // What makes a path on the chain a copy of the asset: fileExists, or for an asset whose reader

@@ -54,11 +54,11 @@ std::string withoutComment(const char* text) {
 
 INIReader::INIReader(std::string filename) {
     const std::string resolved = resolveAssetPath(filename, entryExists);
-    parseFile(filename, resolved);
+    parseFile(filename, resolved, ::read);
 }
 
-INIReader::INIReader(std::string filename, const std::string& resolvedPath) {
-    parseFile(filename, resolvedPath);
+INIReader::INIReader(std::string filename, const std::string& resolvedPath, FileRead readFile) {
+    parseFile(filename, resolvedPath, readFile != nullptr ? readFile : ::read);
 }
 
 INIReader INIReader::fromText(const std::string& text, StreamParser parser) {
@@ -71,6 +71,7 @@ void INIReader::parseText(const std::string& text, StreamParser parser) {
     error = 0;
     TextStream stream{text.data(), text.data() + text.size(), this};
     const int malformed = (parser != nullptr ? parser : ini_parse_stream)(ReadLine, &stream, ValueHandler, this);
+    settleHeaderLine();
     lineBuffer = nullptr;
     if (malformed > 0 && (error == 0 || malformed < error)) {
         error = malformed;
@@ -80,24 +81,49 @@ void INIReader::parseText(const std::string& text, StreamParser parser) {
 
 namespace {
 
-// Where to cut a line kept to its first `kept` bytes: there, or at the start of the character the
-// cut splits, one whose lead byte is among the kept bytes and announces more bytes than were kept.
-// A stray continuation byte after a whole character splits nothing.
-std::size_t cutAtWholeCharacter(const char* line, std::size_t kept) {
-    for (std::size_t back = 1; back <= 3 && back <= kept; ++back) {
-        const auto byte = static_cast<unsigned char>(line[kept - back]);
-        if ((byte & 0xC0) != 0x80) {
-            const auto length = static_cast<std::size_t>(utf8Length(byte));
-            return length > back ? kept - back : kept;
-        }
+// Whether the line is a [section] header with more after its ']' than blanks and a comment (a ';'
+// after a blank): the parser starts the section and drops the rest of the line unread, so that
+// "[window] width = 640" would set nothing without a word. The parser's ']' is the first one,
+// unless a comment starts before it (then the line is no header, and the parser says so).
+bool textAfterHeader(const char* line, std::size_t length, bool firstLine) {
+    const char* at = line;
+    const char* const end = line + length;
+    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    // The parser passes over a byte order mark at the start of the file.
+    if (firstLine && length >= 3 && std::memcmp(line, "\xEF\xBB\xBF", 3) == 0) {
+        at += 3;
     }
-    return kept;
+    while (at < end && blank(*at)) {
+        ++at;
+    }
+    if (at == end || *at != '[') {
+        return false;
+    }
+    bool afterBlank = false;
+    for (++at; at < end && *at != ']'; ++at) {
+        if (afterBlank && *at == ';') {
+            return false;
+        }
+        afterBlank = blank(*at);
+    }
+    if (at == end) {
+        return false;
+    }
+    const char* const rest = ++at;
+    while (at < end && blank(*at)) {
+        ++at;
+    }
+    return at < end && !(*at == ';' && at > rest);
 }
 
 }  // namespace
 
 char* INIReader::ReadLine(char* buffer, int size, void* stream) {
     auto* text = static_cast<TextStream*>(stream);
+    INIReader& reader = *text->reader;
+    // The parser is done with the line before: a header with text after it was a header, unless
+    // the parser took it for the continuation of a value.
+    reader.settleHeaderLine();
     // A line needs room for at least one byte: its line end, and the terminator.
     if (size < 2 || text->next == text->end) {
         return nullptr;
@@ -107,7 +133,6 @@ char* INIReader::ReadLine(char* buffer, int size, void* stream) {
     if (lineEnd != text->next && lineEnd[-1] == '\r') {
         --lineEnd;
     }
-    INIReader& reader = *text->reader;
     ++reader.lineNumber;
     reader.lineBuffer = buffer;
     reader.lineBufferSize = size;
@@ -130,11 +155,21 @@ char* INIReader::ReadLine(char* buffer, int size, void* stream) {
             reader.lineLimit = static_cast<int>(room);
         }
     }
+    if (textAfterHeader(text->next, length, reader.lineNumber == 1)) {
+        reader.headerLine = reader.lineNumber;
+    }
     std::memcpy(buffer, text->next, length);
     buffer[length] = '\n';
     buffer[length + 1] = '\0';
     text->next = following;
     return buffer;
+}
+
+void INIReader::settleHeaderLine() {
+    if (headerLine != 0) {
+        noteUnreadableLine("text after the [section] header");
+        headerLine = 0;
+    }
 }
 
 void INIReader::noteUnreadableLine(const std::string& reason) {
@@ -166,7 +201,7 @@ std::string failureReason(int number) {
 
 }  // namespace
 
-void INIReader::parseFile(const std::string& filename, const std::string& resolvedPath) {
+void INIReader::parseFile(const std::string& filename, const std::string& resolvedPath, FileRead readFile) {
     error = -1;
     if (resolvedPath.empty()) {
         reportLoadFailure(filename, "not found");
@@ -178,7 +213,13 @@ void INIReader::parseFile(const std::string& filename, const std::string& resolv
     // keeps that open from waiting on a FIFO.
     struct stat found {};
     if (::stat(resolvedPath.c_str(), &found) != 0) {
-        reportLoadFailure(filename, failureReason(errno));
+        const int number = errno;
+        // The search counts a symbolic link that leads nowhere as the file: "not found" would
+        // send the player looking for a file that is there.
+        struct stat link {};
+        const bool dangling = (number == ENOENT || number == ENOTDIR) &&
+                              ::lstat(resolvedPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+        reportLoadFailure(filename, dangling ? "a symbolic link whose target does not exist" : failureReason(number));
         return;
     }
     if (!S_ISREG(found.st_mode)) {
@@ -200,7 +241,7 @@ void INIReader::parseFile(const std::string& filename, const std::string& resolv
     std::string text;
     char piece[4096];
     while (text.size() <= maxFileSize) {
-        const ssize_t got = ::read(file.descriptor, piece, sizeof piece);
+        const ssize_t got = readFile(file.descriptor, piece, sizeof piece);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -302,6 +343,10 @@ int INIReader::ValueHandler(void* user, const char* section, const char* name, c
     const bool isNew = reader->values.count(key) == 0;
     std::string& stored = reader->values[key];
     if (continuation) {
+        // An indented line that looks like a header continues the value instead.
+        if (reader->headerLine == reader->lineNumber) {
+            reader->headerLine = 0;
+        }
         reader->continuedAt.emplace(key, reader->lineNumber);
         if (!stored.empty()) {
             stored += '\n';

@@ -1,9 +1,12 @@
 #pragma once
 // The settings reader: inih's parser core underneath, lookups by section and name without
 // regard to letter case, numbers read like strtol / strtod.
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
+
+#include <sys/types.h>
 
 class INIReader {
 public:
@@ -14,9 +17,12 @@ public:
     // its default.
     explicit INIReader(std::string filename);
 
+    // How the file's bytes are read: as read(2) does, which is the one used when none is given.
+    using FileRead = ssize_t (*)(int descriptor, void* buffer, std::size_t size);
+
     // The same with the search already done: `resolvedPath` is where the file lies, or ""
     // when it was found nowhere. `filename` is the name the failure line reports.
-    INIReader(std::string filename, const std::string& resolvedPath);
+    INIReader(std::string filename, const std::string& resolvedPath, FileRead readFile = nullptr);
 
     // The parser's side of the reading: inih's ini_parse_stream, or a function that calls the
     // line reader and the pair handler the way some build or release of it does.
@@ -31,8 +37,9 @@ public:
     // 0: every line was read; > 0: the number of the first line that could not be read
     // (parsing went on to the end); -1: the file was not found, did not open or was not read.
     // A line that cannot be read is one that is no [section] header, name = value pair or
-    // comment; one holding a NUL byte, which is left out whole; or a pair outside any
-    // [section], which no setting is looked up in.
+    // comment; one holding a NUL byte, which is left out whole; a pair outside any [section],
+    // which no setting is looked up in; or a [section] header with more than a comment after it,
+    // which starts its section while the rest of the line is left out.
     int ParseError() const { return error; }
 
     // The number of the first line longer than LineLimit() bytes, 0 when there is none. Of such
@@ -95,7 +102,7 @@ public:
 private:
     INIReader() = default;
 
-    void parseFile(const std::string& filename, const std::string& resolvedPath);
+    void parseFile(const std::string& filename, const std::string& resolvedPath, FileRead readFile);
     void parseText(const std::string& text, StreamParser parser);
 
     // The parser's line reader, which hands over the next line of the text (a TextStream) as
@@ -107,6 +114,9 @@ private:
 
     // The line the parser is at cannot be read; the first such line is the one reported.
     void noteUnreadableLine(const std::string& reason);
+
+    // Notes the line headerLine names, once the parser is done with it.
+    void settleHeaderLine();
 
     int error = 0;
     std::string errorReason;
@@ -121,4 +131,6 @@ private:
     int lineNumber = 0;
     const char* lineBuffer = nullptr;
     int lineBufferSize = 0;
+    // The line being parsed when it is a [section] header with text after it, 0 otherwise.
+    int headerLine = 0;
 };

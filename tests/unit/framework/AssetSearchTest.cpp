@@ -93,13 +93,23 @@ TEST_F(AssetTree, CountingEveryEntryACopyThatCannotBeReadMakesTheNameAmbiguous) 
         fs::permissions(folder, fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
                                     fs::perms::others_exec, fs::perm_options::add);
     }
+    // Beside each readable copy higher up: a directory, a file no one may read, a symbolic link
+    // to nothing, a file in a folder no one may search; and a directory above a readable copy.
     tmp.touch("root/assets/settings.ini");
     tmp.mkdir("root/build/assets/settings.ini");
     tmp.touch("root/build/assets/locked.ini");
     tmp.touch("root/assets/locked.ini");
     fs::permissions(root / "build/assets/locked.ini", fs::perms::none);
+    tmp.touch("root/assets/dangling.ini");
+    fs::create_symlink(root / "build/assets/gone.ini", root / "build/assets/dangling.ini");
+    tmp.touch("root/assets/closed/hidden.ini");
+    tmp.touch("root/build/assets/closed/hidden.ini");
+    fs::permissions(root / "build/assets/closed", fs::perms::none);
+    tmp.touch("root/build/assets/higher.ini");
+    tmp.mkdir("root/assets/higher.ini");
     EXPECT_EQ(search(exeDir, "../assets/nothing.ini"), "");
-    for (const std::string name : {"../assets/settings.ini", "../assets/locked.ini"}) {
+    for (const std::string name : {"../assets/settings.ini", "../assets/locked.ini", "../assets/dangling.ini",
+                                   "../assets/closed/hidden.ini", "../assets/higher.ini"}) {
         SCOPED_TRACE(name);
         EXPECT_EXIT(
             {
@@ -112,6 +122,7 @@ TEST_F(AssetTree, CountingEveryEntryACopyThatCannotBeReadMakesTheNameAmbiguous) 
             testing::HasSubstr("Candidates are:\n  - " + (exeDir / name).string() + "\n  - " +
                                (root / "build" / name).string() + "\n"));
     }
+    fs::permissions(root / "build/assets/closed", fs::perms::owner_all);  // so that it can be removed
     OrdinaryUser user;
     ASSERT_TRUE(user.checksPermissions());
     EXPECT_EQ(search(exeDir, "../assets/locked.ini"), (root / "build/../assets/locked.ini").string());

@@ -1,9 +1,11 @@
 #include "state/INIReader.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <string>
@@ -195,12 +197,20 @@ TEST(INIReader, OnlyARegularFileOfAtMostOneMegabyteIsRead) {
     ASSERT_EQ(atLimit.size(), limit);
     const TempSettingsFile fits(atLimit);
     const TempSettingsFile tooLarge(atLimit + ";");
+    // As many players keep their settings: a symbolic link to the file; and one to nothing.
+    const std::string linked = fits.directory + "/linked.ini";
+    fs::create_symlink(fits.path, linked);
+    const std::string dangling = fits.directory + "/dangling.ini";
+    fs::create_symlink(fits.directory + "/gone.ini", dangling);
 
     const struct {
         std::string path;
         std::string message;
     } cases[] = {
         {fits.path, ""},
+        {linked, ""},
+        {dangling, "ERROR: Failed to load '../assets/settings.ini' (a symbolic link whose target does not exist). "
+                   "Using default values instead.\n"},
         {tooLarge.path, "ERROR: Failed to load '../assets/settings.ini' (larger than 1048576 bytes). "
                         "Using default values instead.\n"},
         // Endless: reading it whole would never stop.
@@ -256,6 +266,28 @@ TEST(INIReader, AFileThatCannotBeReadSaysWhy) {
     }
 }
 
+// A read that fails after the first piece of the file loads nothing, the settings of that piece
+// included: half a file could set half the settings.
+TEST(INIReader, AReadThatFailsPartWayLoadsNothing) {
+    const TempSettingsFile file("[window]\nwidth = 1600\n" + std::string(8192, ';') + "\n");
+    static int reads;
+    reads = 0;
+    const auto failsAfterTheFirstPiece = [](int descriptor, void* buffer, std::size_t size) -> ssize_t {
+        if (++reads == 1) {
+            return ::read(descriptor, buffer, size);
+        }
+        errno = EIO;
+        return -1;
+    };
+    CaptureStdout out;
+    const INIReader reader("../assets/settings.ini", file.path, failsAfterTheFirstPiece);
+    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(out.text(), "ERROR: Failed to load '../assets/settings.ini' (unreadable: Input/output error). "
+                          "Using default values instead.\n");
+    EXPECT_EQ(reader.ParseError(), -1);
+    EXPECT_EQ(reader.GetInteger("window", "width", 1280), 1280);
+}
+
 TEST(INIReader, UpwardSearchFindingNothingReportsTheMissingFile) {
     const std::string name = "../assets/no-such-settings-file-for-tests.ini";
     CaptureStdout out;
@@ -268,16 +300,27 @@ TEST(INIReader, UpwardSearchFindingNothingReportsTheMissingFile) {
 // and the line says why it was not read.
 TEST(INIReader, TheUpwardSearchTakesAnythingInTheFilesPlaceForIt) {
     const std::string name = "../assets/qv-settings-" + std::to_string(getpid()) + ".ini";
-    const fs::path folder = fs::read_symlink("/proc/self/exe").parent_path() / name;
-    const bool assetsMade = fs::create_directories(folder.parent_path());
-    fs::create_directory(folder);
-    CaptureStdout out;
-    const INIReader reader(name);
-    EXPECT_EQ(out.text(), "ERROR: Failed to load '" + name + "' (not a regular file). Using default values instead.\n");
-    std::error_code ignored;
-    fs::remove(folder, ignored);
+    const fs::path entry = fs::read_symlink("/proc/self/exe").parent_path() / name;
+    const bool assetsMade = fs::create_directories(entry.parent_path());
+    const struct {
+        std::function<void()> make;
+        std::string reason;
+    } cases[] = {
+        {[&entry] { fs::create_directory(entry); }, "not a regular file"},
+        {[&entry] { fs::create_symlink(entry.parent_path() / "qv-gone.ini", entry); },
+         "a symbolic link whose target does not exist"},
+    };
+    for (const auto& c : cases) {
+        c.make();
+        CaptureStdout out;
+        const INIReader reader(name);
+        EXPECT_EQ(out.text(), "ERROR: Failed to load '" + name + "' (" + c.reason + "). Using default values instead.\n");
+        std::error_code ignored;
+        fs::remove(entry, ignored);
+    }
     if (assetsMade) {
-        fs::remove(folder.parent_path(), ignored);  // unless another test put something there meanwhile
+        std::error_code ignored;
+        fs::remove(entry.parent_path(), ignored);  // unless another test put something there meanwhile
     }
 }
 

@@ -123,11 +123,11 @@ TEST_F(Settings, NumberValues) {
         {"width", "wide", 1280, "not a number", nullptr},
         {"width", "1e3", 1280, "not a number", nullptr},
         {"width", "12\x1B[2J", 1280, "not a number", "12\\x1B[2J"},
-        // C1 controls (0x9B is the 8-bit CSI) and bytes of no well-formed UTF-8 are written out
-        // too; other characters stay as they are.
+        // C1 controls (0x9B is the 8-bit CSI), the no-break space and bytes of no well-formed
+        // UTF-8 are written out too; other characters stay as they are.
         {"width", "\xC2\x9B" "31m", 1280, "not a number", "\\xC2\\x9B31m"},
-        {"width", "\xC2\x80\xC2\x9F\xC2\xA0\xF0\x9F\x98\x80", 1280, "not a number",
-         "\\xC2\\x80\\xC2\\x9F\xC2\xA0\xF0\x9F\x98\x80"},
+        {"width", "\xC2\x80\xC2\x9F\xC2\xA0\xC2\xA1\xF0\x9F\x98\x80", 1280, "not a number",
+         "\\xC2\\x80\\xC2\\x9F\\xC2\\xA0\xC2\xA1\xF0\x9F\x98\x80"},
         {"width", "\xFF\xC0\x9B\xED\xA0\x80\xE2\x82" "1", 1280, "not a number",
          "\\xFF\\xC0\\x9B\\xED\\xA0\\x80\\xE2\\x821"},
         // DEL; U+07FF in three bytes, an overlong form; a form past U+10FFFF; and beside them the
@@ -137,14 +137,14 @@ TEST_F(Settings, NumberValues) {
         {"width", "\xF4\x90\x80\x80" "1", 1280, "not a number", "\\xF4\\x90\\x80\\x801"},
         {"width", "\xE0\xA0\x80\xEF\xBC\xA1\xF4\x8F\xBF\xBD", 1280, "not a number", nullptr},
         // The line and paragraph separators and the bidirectional controls break the line or
-        // reorder it; the characters next to them in the code chart (U+200D, U+2010, U+202F,
-        // U+2065, U+206A) stay.
+        // reorder it, and the zero width joiner, the narrow no-break space and U+206A show as
+        // nothing or as a blank; the hyphen U+2010 and the unassigned U+2065 beside them stay.
         {"width", "\xE2\x80\xA8\xE2\x80\xA9\xE2\x80\x8E\xE2\x80\x8F", 1280, "not a number",
          "\\xE2\\x80\\xA8\\xE2\\x80\\xA9\\xE2\\x80\\x8E\\xE2\\x80\\x8F"},
         {"width", "\xE2\x80\xAA\xE2\x80\xAE\xE2\x81\xA6\xE2\x81\xA9", 1280, "not a number",
          "\\xE2\\x80\\xAA\\xE2\\x80\\xAE\\xE2\\x81\\xA6\\xE2\\x81\\xA9"},
         {"width", "\xE2\x80\x8D\xE2\x80\x90\xE2\x80\xAF\xE2\x81\xA5\xE2\x81\xAA", 1280, "not a number",
-         nullptr},
+         "\\xE2\\x80\\x8D\xE2\x80\x90\\xE2\\x80\\xAF\xE2\x81\xA5\\xE2\\x81\\xAA"},
         // A backslash is written out too: typed "\x1B" and a real ESC byte read differently.
         {"width", "\\x1B", 1280, "not a number", "\\\\x1B"},
         {"width", "\x1B", 1280, "not a number", "\\x1B"},
@@ -239,11 +239,14 @@ TEST_F(Settings, NamesTheGameDoesNotReadEachGetALine) {
         "[debug]\n"                               // 15
         "note = a\n"                              // 16
         "  skipIntro = yes\n"                     // 17: part of note's value
-        "SKIPINTRO = on\n";                       // 18
+        "SKIPINTRO = on\n"                        // 18
+        "[win\x1B[2Jdow]\n"                       // 19: an escape sequence in a section name
+        "width = 5\n";                            // 20
     EXPECT_EQ(apply(text), unknown("widht", "window", 2) + unknown("timeLimit", "window", 5) +
-                               unknown("\xC2\xA0height", "window", 6) + unknown("\xEF\xBB\xBFvsync", "window", 7) +
-                               unknown("fullscreen", "windw", 10) + unknown("showFPS", " window ", 12) +
-                               unknown("time\\x1BLimit", "game", 14) + unknown("note", "debug", 16));
+                               unknown("\\xC2\\xA0height", "window", 6) +
+                               unknown("\\xEF\\xBB\\xBFvsync", "window", 7) + unknown("fullscreen", "windw", 10) +
+                               unknown("showFPS", " window ", 12) + unknown("time\\x1BLimit", "game", 14) +
+                               unknown("note", "debug", 16) + unknown("width", "win\\x1B[2Jdow", 20));
     EXPECT_EQ(windowWidth, 900);
     EXPECT_EQ(windowHeight, 768);
     EXPECT_TRUE(vsync);
@@ -335,6 +338,7 @@ TEST_F(Settings, WholeFiles) {
     };
     const std::string malformed = "not a [section] header, a name = value pair or a comment";
     const std::string outside = "a setting outside any [section]";
+    const std::string afterHeader = "text after the [section] header";
     const std::string x186(186, 'x'), x197(197, 'x'), x250(250, 'x');
     const std::string title190(190, 't'), title191(191, 't');  // lines of 198 and 199 bytes
     const std::string title187(187, 't');  // with three two-byte letters, a line of 201 bytes
@@ -365,9 +369,18 @@ TEST_F(Settings, WholeFiles) {
         {"cut inside a two-byte letter", "[window]\ntitle = " + title187 + "ééé\nwidth = 640\n", cut(2, 197), 640,
          90, title187 + "é", false},
         // With CR alone between lines the file is one line: a header, and the rest unread.
-        {"CR line ends", "[window]\rwidth = 640\rfullscreen = yes\r", "", 1280, 90, "QUARVELLINE", false},
-        {"CR line ends, a long file", "[window]\rtitle = A\r; " + x250 + "\r", cut(1), 1280, 90, "QUARVELLINE",
-         false},
+        {"CR line ends", "[window]\rwidth = 640\rfullscreen = yes\r", unreadable(1, afterHeader), 1280, 90,
+         "QUARVELLINE", false},
+        {"CR line ends, a long file", "[window]\rtitle = A\r; " + x250 + "\r", cut(1) + unreadable(1, afterHeader),
+         1280, 90, "QUARVELLINE", false},
+        // A header starts its section whatever follows it on its line; only a comment there is
+        // read, and an indented header below a pair is part of the pair's value.
+        {"a setting on its header's line",
+         "\xEF\xBB\xBF[window] width = 640\nfullscreen = yes\n[game]\ttimeLimit = 30\n",
+         unreadable(1, afterHeader), 1280, 90, "QUARVELLINE", true},
+        {"comments on headers' lines, an indented header in a value",
+         "[window] ; c\ntitle = A\n  [game] timeLimit = 30\n[game]\t;c\ntimeLimit = 20\n", continued(3, "title"),
+         1280, 20, "A\n[game] timeLimit = 30", false},
         {"CR line ends, a pair first", "width = 640\r[window]\rfullscreen = yes\r", unreadable(1, outside), 1280,
          90, "QUARVELLINE", false},
         // No name: the pair is passed over, and an indented line below it is a pair of its own.
