@@ -11,6 +11,7 @@
 #include "state/GlobalState.h"
 #include "state/Player.h"
 #include "state/Settings.h"
+#include "platform/gl/GlfwPlatform.h"
 #include "platform/system/Clock.h"
 
 namespace {
@@ -45,7 +46,7 @@ void toggleFullscreen(GLFWwindow* window) {
     is16by9 = currentHeight > 0 &&
               static_cast<float>(currentWidth) / static_cast<float>(currentHeight) == 16.0f / 9.0f;
     // The swap interval does not survive the switch.
-    glfwSwapInterval(vsync ? 1 : 0);
+    glfwPlatform::setSwapInterval(vsync);
 }
 
 void onPress(Player& player, int key) {

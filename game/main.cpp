@@ -62,7 +62,7 @@ int main() {
     }
     adoptCreatedWindow(window);
     glfwMakeContextCurrent(window);
-    glfwSwapInterval(vsync ? 1 : 0);
+    glfwPlatform::setSwapInterval(vsync);
 
     if (!gladLoadGL(glfwGetProcAddress)) {
         say("Failed to initialize GLAD");

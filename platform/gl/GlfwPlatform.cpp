@@ -33,6 +33,15 @@ bool windowPositionReadable() {
 #endif
 }
 
+void setSwapInterval(bool vsync) {
+#ifdef GLFW_PLATFORM_WAYLAND
+    if (glfwGetPlatform() == GLFW_PLATFORM_WAYLAND) {
+        vsync = false;
+    }
+#endif
+    glfwSwapInterval(vsync ? 1 : 0);
+}
+
 bool contextIsGlx(GLFWwindow* window) {
     const int api = glfwGetWindowAttrib(window, GLFW_CONTEXT_CREATION_API);
     if (api != GLFW_NATIVE_CONTEXT_API) {

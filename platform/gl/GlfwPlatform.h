@@ -15,6 +15,14 @@ void preferX11WhereOnlyXIsNamed();
 // there only raises a GLFW error.
 bool windowPositionReadable();
 
+// Sets the swap interval of the current context for the `vsync` setting: 1 (wait for the
+// vertical blank) or 0. On Wayland it is always 0. There the compositor shows no torn frame
+// whatever the interval, and with 1 the swap waits for the compositor to ask for the next frame,
+// which it never does while the window is not shown (another workspace, minimised): the game
+// would stay in the swap and not see the compositor close its window. The frame gate paces the
+// frames there as everywhere.
+void setSwapInterval(bool vsync);
+
 // The window's OpenGL context was made through GLX (rather than EGL or OSMesa).
 bool contextIsGlx(GLFWwindow* window);
 

@@ -224,7 +224,10 @@ class Game:
                 self.key_up(name)
 
     def expect_exit(self, expected=0, timeout=60, after="the last step"):
-        code = self.wait_exit(timeout)
+        try:
+            code = self.wait_exit(timeout)
+        except Failure as failure:
+            raise Failure("%s after %s" % (failure, after))
         check(code == expected, "exit status %s after %s, expected %s" % (code, after, expected))
 
     def quit_with_escape(self, when="Escape"):

@@ -1,9 +1,11 @@
 """The game on a Wayland desktop (a headless sway): it starts with no X display at all, shows the
 title in its window, goes to full screen and back with Enter and quits with Escape; in the game
-the mouse turns the camera; started in
-full screen with a window size smaller than the screen, the title fills the screen once the
-compositor has given the window its size. Through sway's Xwayland (where it is installed) the
-full-screen start fills the screen too. At no time does GLFW report an error."""
+the mouse turns the camera; with vsync on, hidden on another workspace or in the scratchpad, it
+ends when the compositor closes its window; started in full screen with a window size smaller
+than the screen, the title fills the screen once the compositor has given the window its size.
+Through sway's Xwayland (where it is installed) the full-screen start fills the screen too. At no
+time does GLFW report an error, nor do the window's decorations say they have no plugin to draw
+a title bar with."""
 
 import contextlib
 import shutil
@@ -60,8 +62,13 @@ def title_in_window(sway, game, what):
     wait_for(sway, game, predicate, what)
 
 
+# GLFW's errors and the game's, and what the window's decorations say when they have no plugin
+# to draw a title bar with (the window then has none where the compositor draws none).
+COMPLAINTS = ("GLFW error", "ERROR", "Couldn't open plugin directory", "No plugins found")
+
+
 def no_glfw_errors(game, when):
-    errors = [line for line in game.lines if "GLFW error" in line or "ERROR" in line]
+    errors = [line for line in game.lines if any(complaint in line for complaint in COMPLAINTS)]
     check(not errors, "%s the console says:\n%s" % (when, "\n".join(errors)))
 
 
@@ -129,6 +136,35 @@ def mouse_look(build_dir):
         no_glfw_errors(game, "In the game on Wayland")
 
 
+def closed_while_hidden(build_dir):
+    """With vsync on, as shipped, the compositor's close ends a game it does not show: one on a
+    workspace not shown, and one in the scratchpad (sway's way of minimising)."""
+    settings = {"window": {"vsync": "true"}, **TITLE}
+    for where, hide, through_full_screen in (
+            ("on another workspace", "workspace 2", False),
+            ("in the scratchpad", "[pid={pid}] move scratchpad", True)):
+        with game_on_sway(build_dir, settings) as (sway, game):
+            title_in_window(sway, game, "the title in the window before it is hidden " + where)
+            if through_full_screen:
+                # Each switch sets the swap interval again.
+                sway.key("Return")
+                title_fills_screen(sway, game, "the title over the whole screen before the scratchpad")
+                sway.key("Return")
+                title_in_window(sway, game, "the title in the window again before the scratchpad")
+            sway.command(hide.format(pid=game.proc.pid))
+
+            def hidden():
+                node = sway.window()
+                return bool(node) and node.get("visible") is False or "the window is shown: %s" % node
+            wait_for(sway, game, hidden, "the window hidden " + where, timeout=60)
+            # A game that waits in its swap for a frame the compositor never asks of a hidden
+            # window has stopped there by now, and would miss the close.
+            time.sleep(1)
+            sway.command("[pid=%d] kill" % game.proc.pid)
+            game.expect_exit(0, 10, "the compositor closed the window %s" % where)
+            no_glfw_errors(game, "Closed %s," % where)
+
+
 def full_screen_start(build_dir, xwayland):
     settings = {"window": {"fullscreen": "true", "width": str(WINDOW[0]), "height": str(WINDOW[1])},
                 **TITLE}
@@ -143,6 +179,7 @@ def full_screen_start(build_dir, xwayland):
 def scenario(build_dir):
     windowed(build_dir)
     mouse_look(build_dir)
+    closed_while_hidden(build_dir)
     full_screen_start(build_dir, xwayland=False)
     if shutil.which("Xwayland"):
         full_screen_start(build_dir, xwayland=True)

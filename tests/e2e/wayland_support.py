@@ -85,8 +85,14 @@ class Sway:
         return subprocess.run(["swaymsg"] + list(args), env={**os.environ, **self.env}, capture_output=True,
                               text=True, timeout=20).stdout
 
+    def command(self, text):
+        """One sway command, as swaymsg gives it; sway must carry it out."""
+        reply = self.msg(text)
+        check(reply and all(part.get("success") for part in json.loads(reply)),
+              "sway did not carry out %r: %s" % (text, reply))
+
     def window(self, title="QUARVELLINE"):
-        """The window's node of sway's tree (rect, fullscreen_mode, ...), or None."""
+        """The window's node of sway's tree (rect, fullscreen_mode, visible, ...), or None."""
         def find(node):
             if node.get("name") == title and node.get("type") in ("con", "floating_con"):
                 return node

@@ -3,6 +3,8 @@
 // when the framebuffer changes later.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "game/GameLoop.h"
 #include "game/Startup.h"
 #include "state/GlobalState.h"
@@ -54,10 +56,15 @@ TEST_F(StartRenderState, TheViewportAndTheCurrentSizeFollowTheFramebuffer) {
     expectDrawnAt(60, 34);
     EXPECT_FALSE(pausePictureShown);
 
-    // The same size again leaves the picture on screen; a minimised window's 0 x 0 changes nothing.
+    // The same size again leaves the picture on screen; a minimised window's 0 x 0, or a size
+    // with one side 0, changes nothing.
     pausePictureShown = true;
     framebufferSizeCallback(nullptr, 60, 34);
-    framebufferSizeCallback(nullptr, 0, 0);
-    expectDrawnAt(60, 34);
+    const std::pair<int, int> emptySizes[] = {{0, 0}, {0, 34}, {60, 0}};
+    for (const auto& [width, height] : emptySizes) {
+        SCOPED_TRACE(testing::Message() << width << " x " << height);
+        framebufferSizeCallback(nullptr, width, height);
+        expectDrawnAt(60, 34);
+    }
     EXPECT_TRUE(pausePictureShown);
 }
