@@ -29,7 +29,8 @@ def main():
 
     xenv = x_environment(pid)
     window = None
-    deadline = time.time() + 120
+    # Generous: a loaded two-core machine is slow to start the game, and only a broken one waits it out.
+    deadline = time.time() + 300
     while window is None:
         check(running(), "the game ended before its window appeared")
         check(time.time() < deadline, "no window titled QUARVELLINE")
@@ -38,27 +39,41 @@ def main():
         window = found[0] if found else None
         time.sleep(0.5)
     geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=xenv,
-                              capture_output=True, text=True, check=True).stdout
-    size = dict(line.split("=", 1) for line in geometry.split())
+                              capture_output=True, text=True)
+    check(geometry.returncode == 0, "no size for the window: %s" % geometry.stderr.strip())
+    size = dict(line.split("=", 1) for line in geometry.stdout.split())
     width, height = int(size["WIDTH"]), int(size["HEIGHT"])
     title = shows(Reference("title.dds", width, height), TITLE_CLEAR)
 
-    deadline = time.time() + 180
+    deadline = time.time() + 300
     while True:
         check(running(), "the game ended before the title screen")
-        data = subprocess.run(["import", "-display", xenv["DISPLAY"], "-window", window, "-depth", "8",
-                               "ppm:-"], env=xenv, capture_output=True, timeout=60).stdout
+        try:
+            data = subprocess.run(["import", "-display", xenv["DISPLAY"], "-window", window, "-depth", "8",
+                                   "ppm:-"], env=xenv, capture_output=True, timeout=60).stdout
+        except subprocess.TimeoutExpired:
+            data = b""
         if data and title(Image.from_ppm(data)):
             break
         check(time.time() < deadline, "the title screen did not show in the %dx%d window" % (width, height))
         time.sleep(0.5)
     print("play_reaches_title: the title screen shows in the %dx%d window" % (width, height), flush=True)
 
-    subprocess.run(["xdotool", "key", "--delay", "60", "Escape"], env=xenv, check=True, timeout=20)
+    # The game quits on the press, and xvfb-run then takes its X server down, often before xdotool
+    # has sent the release: xdotool then fails with the connection broken. What it says is no
+    # verdict; whether the game ends is.
+    try:
+        sent = subprocess.run(["xdotool", "key", "--delay", "60", "Escape"], env=xenv, capture_output=True,
+                              text=True, timeout=60)
+        said = "" if sent.returncode == 0 else " (xdotool: status %d, %s)" % (sent.returncode, sent.stderr.strip())
+    except subprocess.TimeoutExpired:
+        said = " (xdotool did not return within 60 s)"
     deadline = time.time() + 60
     while running():
-        check(time.time() < deadline, "the game did not end within 60 s of Escape")
+        check(time.time() < deadline, "the game did not end within 60 s of Escape" + said)
         time.sleep(0.2)
+    if said:
+        print("play_reaches_title: the game ended after Escape%s" % said, flush=True)
 
 
 if __name__ == "__main__":

@@ -2,8 +2,9 @@
 // While an OrdinaryUser lives, this thread's file accesses are checked as those of the user and
 // group "nobody" (and any supplementary groups): a file without read permission then cannot be
 // read, as it cannot for a player.
-// Root is let through whatever a file's mode says, and the tests run as root here; for another
-// user the modes hold anyway and nothing changes.
+// Root is let through whatever a file's mode says; for another user the modes hold anyway and
+// nothing changes. Such a user owns the files its test makes, so a file meant to be unreadable
+// must deny its owner too (mode 000, or a folder of mode 000 around it).
 #include <sys/fsuid.h>
 #include <unistd.h>
 

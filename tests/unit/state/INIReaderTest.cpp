@@ -226,13 +226,13 @@ TEST(INIReader, OnlyARegularFileOfAtMostOneMegabyteIsRead) {
     }
 }
 
-// The line says why nothing was read; the ordinary user cannot read a file of mode 000, nor a
-// file in a directory it may not search.
+// The line says why nothing was read; an ordinary user cannot read a file of mode 000, nor a
+// file in a directory it may not search, whoever owns them.
 TEST(INIReader, AFileThatCannotBeReadSaysWhy) {
     const auto failed = [](const std::string& reason) {
         return "ERROR: Failed to load '../assets/settings.ini' (" + reason + "). Using default values instead.\n";
     };
-    // Folders anyone may search, and one only their owner (root) may: mkdtemp's mode.
+    // Folders anyone may search, and one no one but root may, its owner included.
     const auto searchable = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                             fs::perms::others_read | fs::perms::others_exec;
     const TempSettingsFile folder("");
@@ -243,6 +243,15 @@ TEST(INIReader, AFileThatCannotBeReadSaysWhy) {
     fs::permissions(locked.directory, searchable);
     fs::permissions(locked.path, fs::perms::none);
     const TempSettingsFile hidden("[window]\nwidth = 1600\n");
+    fs::permissions(hidden.directory, fs::perms::none);
+    // Searchable again before the folder is removed, however the test ends.
+    const struct Reopen {
+        const std::string& directory;
+        ~Reopen() {
+            std::error_code ignored;
+            fs::permissions(directory, fs::perms::owner_all, ignored);
+        }
+    } reopen{hidden.directory};
 
     const struct {
         std::string path;
